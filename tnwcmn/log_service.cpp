@@ -47,11 +47,11 @@ class LogService final : public LogServiceI {
   void reload() override {
     std::lock_guard<std::mutex> guard(lock_);
     readPatterns();
-    for (auto& [name, word] : words_) *word = enabledLocked(name);
+    for (auto& [name, word] : words_) __atomic_store_n(word.get(), enabledLocked(name), __ATOMIC_RELAXED);
     sink::reopen();
   }
 
-  int32_t isEnabled(const char* module) override { return *resolve(module, nullptr); }
+  int32_t isEnabled(const char* module) override { return __atomic_load_n(resolve(module, nullptr), __ATOMIC_RELAXED); }
 
   void writeLine(const char* module, TextI* text) override {
     sink::writeLine(module ? module : "", view(text));
@@ -71,7 +71,7 @@ class LogService final : public LogServiceI {
   void trace(const char* module, ModuleDescriptor* descriptor, TextI* format, const ArgList* args) override {
     if (!module && descriptor) module = descriptor->name;
     int32_t* word = descriptor && descriptor->handle ? descriptor->handle : resolve(module, descriptor);
-    if (*word) sink::writeLine(module ? module : "", formatPositional(view(format), args));
+    if (__atomic_load_n(word, __ATOMIC_RELAXED)) sink::writeLine(module ? module : "", formatPositional(view(format), args));
     consume(format);
   }
 

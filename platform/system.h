@@ -1,0 +1,29 @@
+// Threads' identities, processors, sleeping and clocks, in Windows terms.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// GetCurrentThreadId on Windows; the kernel's thread id (gettid) on Linux.
+// Never 0 for a running thread, so 0 can mean "no owner".
+uint32_t currentThreadId();
+
+// Whether the thread with this identifier still runs in this process. A
+// thread that has ended (or was never there) answers false.
+bool threadIsAlive(uint32_t threadId);
+
+// The number of processors (GetSystemInfo), read by the caller once.
+uint32_t processorCount();
+
+// Sleep(ms).
+void sleepMs(uint32_t ms);
+
+// A monotonic clock in 100-nanosecond units; only differences mean anything.
+int64_t monotonicNow100ns();
+
+// The calling thread's last error (GetLastError; errno on Linux mapped to
+// the nearest Win32 code where a caller reports it).
+uint32_t lastError();
+
+}  // namespace platform

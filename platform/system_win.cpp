@@ -1,0 +1,44 @@
+#include <windows.h>
+
+#include "platform/system.h"
+
+namespace platform {
+
+uint32_t currentThreadId() { return GetCurrentThreadId(); }
+
+bool threadIsAlive(uint32_t threadId) {
+  if (threadId == 0) return false;
+  HANDLE h = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, threadId);
+  if (!h) h = OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+  if (!h) return false;
+  DWORD code = 0;
+  const bool alive = GetExitCodeThread(h, &code) && code == STILL_ACTIVE &&
+                     WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+  CloseHandle(h);
+  return alive;
+}
+
+uint32_t processorCount() {
+  SYSTEM_INFO si;
+  GetSystemInfo(&si);
+  return si.dwNumberOfProcessors ? si.dwNumberOfProcessors : 1u;
+}
+
+void sleepMs(uint32_t ms) { Sleep(ms); }
+
+int64_t monotonicNow100ns() {
+  static LARGE_INTEGER freq = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  const int64_t q = now.QuadPart / freq.QuadPart;
+  const int64_t r = now.QuadPart % freq.QuadPart;
+  return q * 10000000 + r * 10000000 / freq.QuadPart;
+}
+
+uint32_t lastError() { return GetLastError(); }
+
+}  // namespace platform

@@ -1,0 +1,63 @@
+#include "plugin/plugin_entry.h"
+
+#include <new>
+
+#include "plugin/vdi_endpoint_plugin.h"
+#include "runtime/error_report.h"
+#include "runtime/spin_lock.h"
+
+namespace {
+
+SpinLockWord singletonLock{0};
+VDIEndpointPluginC* singleton = nullptr;
+
+constexpr uint32_t kApiNotSupported = 0xE1960191;
+
+void setStatus(int32_t* status, uint32_t value) {
+  if (status) *status = static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+extern "C" VDI_PLUGIN_EXPORT SecurityServicePluginI* VDI_PLUGIN_CALL SecurityServicePluginInstance(int32_t* status,
+                                                                                SecurityServiceHostI* host,
+                                                                                void*) {
+  try {
+    if (!host || host->GetMinApiVersion() > 1 || host->GetMaxApiVersion() < 1) {
+      raiseError(kApiNotSupported, messageRecord("e", "Security service API version is not supported"),
+                 ArgListC::of(StringC()));
+      setStatus(status, kApiNotSupported);
+      return nullptr;
+    }
+    SpinLockGuardC guard(singletonLock);
+    if (!singleton) singleton = new (std::nothrow) VDIEndpointPluginC(host);
+    if (!singleton) {
+      setStatus(status, VDIEndpointPluginC::kBusy);
+      return nullptr;
+    }
+    setStatus(status, 0);
+    return singleton;
+  } catch (...) {
+    setStatus(status, VDIEndpointPluginC::kBusy);
+    return nullptr;
+  }
+}
+
+void pluginDetach(bool processEnding) {
+  try {
+    if (processEnding)
+      SpinLockC::acquireUnlessOwnerGone(singletonLock);
+    else
+      SpinLockC::acquire(singletonLock);
+    if (singleton) {
+      if (processEnding) singleton->stopAtProcessEnd();
+      delete singleton;
+      singleton = nullptr;
+    }
+    SpinLockC::release(singletonLock);
+  } catch (...) {
+    SpinLockC::release(singletonLock);
+  }
+}
+
+SecurityServicePluginI* pluginSingleton() { return singleton; }

@@ -1,0 +1,77 @@
+#include "plugin/vdi_endpoint_plugin.h"
+
+VDIEndpointPluginC::VDIEndpointPluginC(SecurityServiceHostI* host)
+    : host_(host), monitorCondition_(StringC("MonitorCondition", "ascii")) {}
+
+VDIEndpointPluginC::~VDIEndpointPluginC() {
+  if (!skipStopInDestructor_) Stop();
+}
+
+void VDIEndpointPluginC::Destroy(uint32_t flags) {
+  if (flags & 1) delete this;
+}
+
+int32_t VDIEndpointPluginC::GetMinApiVersion() { return 1; }
+int32_t VDIEndpointPluginC::GetMaxApiVersion() { return 1; }
+
+StringC VDIEndpointPluginC::GetName() {
+  try {
+    return StringC("vdiendpoint", "ascii");
+  } catch (...) {
+    return StringC();
+  }
+}
+
+StringC VDIEndpointPluginC::GetDescription() {
+  try {
+    return StringC(u"Tarnwell VDI Endpoint Plugin");
+  } catch (...) {
+    return StringC();
+  }
+}
+
+int32_t VDIEndpointPluginC::Start() {
+  try {
+    Stop();
+    if (!SpinLockC::tryAcquire(startLock_)) return kBusy;
+    running_.exchange(1);
+    // The monitor thread that takes the start lock over arrives with the
+    // monitor; until then the run ends here and the lock is free again.
+    SpinLockC::release(startLock_);
+    return 0;
+  } catch (...) {
+    SpinLockC::release(startLock_);
+    return 1;
+  }
+}
+
+int32_t VDIEndpointPluginC::Stop() {
+  try {
+    running_.exchange(0);
+    SpinLockC::acquire(conditionLock_);
+    monitorCondition_.broadcast();
+    SpinLockC::release(conditionLock_);
+    SpinLockC::acquire(startLock_);
+    SpinLockC::release(startLock_);
+  } catch (...) {
+  }
+  return 0;
+}
+
+void VDIEndpointPluginC::stopAtProcessEnd() {
+  try {
+    running_.exchange(0);
+    SpinLockC::acquireUnlessOwnerGone(conditionLock_);
+    monitorCondition_.broadcast();
+    SpinLockC::release(conditionLock_);
+    SpinLockC::acquireUnlessOwnerGone(startLock_);
+    SpinLockC::release(startLock_);
+  } catch (...) {
+  }
+  skipStopInDestructor_ = true;
+}
+
+int32_t VDIEndpointPluginC::Reserved7() { return 0; }
+bool VDIEndpointPluginC::Reserved8(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) { return true; }
+void VDIEndpointPluginC::Reserved9(uint32_t, uint32_t) {}
+void VDIEndpointPluginC::Reserved10(uint32_t, uint32_t) {}
