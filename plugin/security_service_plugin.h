@@ -41,14 +41,17 @@ class SecurityServicePluginI {
 };
 
 // The exported entry: stdcall with three pointer-sized arguments, exported
-// undecorated. status receives 0, 0xE1960191 (the host's version range
+// undecorated. VDI_THISCALL names the slots' convention for callers that
+// go through a raw vtable. status receives 0, 0xE1960191 (the host's version range
 // excludes 1) or 1234 (no plug-in object); reserved is ignored.
 #if defined(_WIN32)
 #define VDI_PLUGIN_CALL __stdcall
 #define VDI_PLUGIN_EXPORT
+#define VDI_THISCALL __thiscall
 #else
 #define VDI_PLUGIN_CALL
 #define VDI_PLUGIN_EXPORT __attribute__((visibility("default")))
+#define VDI_THISCALL
 #endif
 
 extern "C" {
