@@ -66,7 +66,9 @@ class ErrCatSwitch : public ::testing::Test {
     test_support::removeMachineKey(kSuiteKey);
   }
   test_support::TempDirC machine;
-  test_support::TempDirC install;
+  // The module catalog stays open for the process's life, so its folder
+  // outlives the tests (Windows can't remove an open file's folder).
+  test_support::TempDirC& install = *new test_support::TempDirC;
   RecordingErrors errors;
 };
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -25,10 +26,21 @@ TempDirC::TempDirC() {
   }
 }
 
-TempDirC::~TempDirC() {
+namespace {
+// Removes what can be removed and leaves the rest. (fs::remove_all can
+// keep trying for ever on Windows when a file in the tree is still open.)
+void removeTree(const fs::path& p, int depth) {
   std::error_code ec;
-  fs::remove_all(path_, ec);
+  if (depth < 16 && fs::is_directory(fs::symlink_status(p, ec))) {
+    std::vector<fs::path> children;
+    for (fs::directory_iterator it(p, ec), end; !ec && it != end; it.increment(ec)) children.push_back(it->path());
+    for (const auto& c : children) removeTree(c, depth + 1);
+  }
+  fs::remove(p, ec);
 }
+}  // namespace
+
+TempDirC::~TempDirC() { removeTree(path_, 0); }
 
 std::string TempDirC::file(const std::string& name) const {
   fs::path p = fs::path(path_) / name;
