@@ -43,8 +43,9 @@ std::string ErrCatSwitchC::moduleCatalogTemplate() {
 }
 
 void ErrCatSwitchC::reopenModuleCatalog() {
-  // The old catalog is kept: another thread may be reading it right now.
-  module_.store(new ErrCatalogC(moduleCatalogTemplate()));
+  ErrCatalogC* old = module_.exchange(new ErrCatalogC(moduleCatalogTemplate()));
+  SpinLockGuardC guard(retiredLock_);
+  retired_.emplace_back(old);
 }
 
 message_record::ParsedC ErrCatSwitchC::fetchMessage(uint32_t identifier, std::string_view defaultText) {

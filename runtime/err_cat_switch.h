@@ -6,10 +6,13 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
+#include <vector>
 #include <string>
 #include <string_view>
 
 #include "runtime/err_catalog.h"
+#include "runtime/spin_lock.h"
 
 class ErrCatSwitchC final : public ErrCatalogI {
  public:
@@ -36,4 +39,7 @@ class ErrCatSwitchC final : public ErrCatalogI {
   ErrCatSwitchC();
   ~ErrCatSwitchC() = default;
   std::atomic<ErrCatalogC*> module_{nullptr};
+  // Catalogs replaced by a reopen, kept because a reader may still use one.
+  std::vector<std::unique_ptr<ErrCatalogC>> retired_;
+  SpinLockWord retiredLock_{0};
 };

@@ -68,7 +68,11 @@ class ErrCatSwitch : public ::testing::Test {
   test_support::TempDirC machine;
   // The module catalog stays open for the process's life, so its folder
   // outlives the tests (Windows can't remove an open file's folder).
-  test_support::TempDirC& install = *new test_support::TempDirC;
+  static test_support::TempDirC& installDir() {
+    static test_support::TempDirC* dir = new test_support::TempDirC;
+    return *dir;
+  }
+  test_support::TempDirC& install = installDir();
   RecordingErrors errors;
 };
 

@@ -1,0 +1,33 @@
+# Thin wrapper over the CMake presets. The two commands of the README:
+#   make demo   runs the agent on the bundled demo machine
+#   make check  installs what a fresh machine lacks, builds every preset and
+#               runs every test
+PRESETS := default asan win32
+
+.PHONY: demo check deps build test bench clean $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS))
+
+demo: build-default
+	./build/default/bin/secsvc-host --machine examples/demo --run-for 2
+
+check: deps
+	$(MAKE) build test
+
+deps:
+	./.ci/install-deps
+
+build: $(addprefix build-,$(PRESETS))
+
+test: $(addprefix test-,$(PRESETS))
+
+$(addprefix build-,$(PRESETS)): build-%:
+	cmake --preset $* >/dev/null
+	cmake --build --preset $*
+
+$(addprefix test-,$(PRESETS)): test-%: build-%
+	ctest --preset $*
+
+bench: build-default
+	./build/default/bin/vdi_bench
+
+clean:
+	rm -rf build
