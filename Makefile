@@ -1,8 +1,9 @@
-# Thin wrapper over the CMake presets. The two commands of the README:
+# Thin wrapper over the CMake presets (tsan runs the thread, condition,
+# stream and logging tests only). The two commands of the README:
 #   make demo   runs the agent on the bundled demo machine
 #   make check  installs what a fresh machine lacks, builds every preset and
 #               runs every test
-PRESETS := default asan win32
+PRESETS := default asan tsan win32
 
 .PHONY: demo check deps build test bench clean $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS))
 

@@ -21,6 +21,11 @@ ConditionC::ConditionC(const StringC& name) : name_(name), displayName_(name) {
 
 ConditionC::~ConditionC() = default;
 
+int32_t ConditionC::waiters() const {
+  SpinLockGuardC guard(lock_);
+  return waiters_;
+}
+
 void ConditionC::broadcast() {
   SpinLockC::acquire(lock_);
   const bool any = waiters_ > 0;

@@ -33,12 +33,13 @@ class ConditionC {
 
   const KVAStringC& name() const { return name_; }
   bool valid() const { return event_.valid(); }
-  int32_t waiters() const { return waiters_; }
+  // The waiters counted at this moment (taken under the own lock).
+  int32_t waiters() const;
 
  private:
   KVAStringC name_;
   StringC displayName_;
-  SpinLockWord lock_{0};
+  mutable SpinLockWord lock_{0};
   int32_t waiters_ = 0;
   int32_t releases_ = 0;
   uint32_t generation_ = 0;
