@@ -1,0 +1,99 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/file_stream.h"
+#include "platform/system.h"
+
+namespace platform {
+
+FileHandle openFile(const std::string& path, uint32_t disposition, uint32_t access, uint32_t, bool append,
+                    uint32_t* error) {
+  int flags = O_CLOEXEC;
+  if ((access & kAccessRead) && (access & kAccessWrite))
+    flags |= O_RDWR;
+  else if (access & kAccessWrite)
+    flags |= O_WRONLY;
+  else
+    flags |= O_RDONLY;
+  switch (disposition) {
+    case kCreateNew: flags |= O_CREAT | O_EXCL; break;
+    case kCreateAlways: flags |= O_CREAT | O_TRUNC; break;
+    case kOpenExisting: break;
+    case kOpenAlways: flags |= O_CREAT; break;
+    case kTruncateExisting: flags |= O_TRUNC; break;
+    default:
+      if (error) *error = 87;
+      return kNoFile;
+  }
+  if (append) flags |= O_APPEND;
+  int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0) {
+    if (error) *error = errno == EEXIST ? 80 /* ERROR_FILE_EXISTS */ : lastError();
+    return kNoFile;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    if (error) *error = 5;
+    return kNoFile;
+  }
+  if (error) *error = 0;
+  return fd;
+}
+
+void closeFile(FileHandle file) {
+  if (file != kNoFile) ::close(static_cast<int>(file));
+}
+
+int64_t readFile(FileHandle file, void* buffer, uint32_t n, uint32_t* error) {
+  for (;;) {
+    ssize_t r = ::read(static_cast<int>(file), buffer, n);
+    if (r >= 0) return r;
+    if (errno == EINTR) continue;
+    if (error) *error = errno == EBADF ? 6 : lastError();
+    return -1;
+  }
+}
+
+int64_t writeFile(FileHandle file, const void* buffer, uint32_t n, uint32_t* error) {
+  for (;;) {
+    ssize_t r = ::write(static_cast<int>(file), buffer, n);
+    if (r >= 0) return r;
+    if (errno == EINTR) continue;
+    if (error) *error = errno == ENOSPC ? 112 /* ERROR_DISK_FULL */ : (errno == EBADF ? 6 : lastError());
+    return -1;
+  }
+}
+
+int64_t appendFile(FileHandle file, const void* buffer, uint32_t n, uint32_t* error) {
+  return writeFile(file, buffer, n, error);  // the descriptor was opened with O_APPEND
+}
+
+int64_t seekFile(FileHandle file, int64_t offset, int origin, uint32_t* error) {
+  const int whence = origin == 0 ? SEEK_SET : (origin == 1 ? SEEK_CUR : SEEK_END);
+  off_t r = lseek(static_cast<int>(file), static_cast<off_t>(offset), whence);
+  if (r < 0 && error) *error = errno == ESPIPE ? 1 /* ERROR_INVALID_FUNCTION */ : lastError();
+  return r;
+}
+
+int64_t fileSize(FileHandle file, uint32_t* error) {
+  struct stat st {};
+  if (fstat(static_cast<int>(file), &st) != 0) {
+    if (error) *error = lastError();
+    return -1;
+  }
+  return st.st_size;
+}
+
+uint32_t setFileLength(FileHandle file, int64_t length) {
+  return ftruncate(static_cast<int>(file), static_cast<off_t>(length)) == 0 ? 0 : lastError();
+}
+
+uint32_t flushFile(FileHandle file) { return fsync(static_cast<int>(file)) == 0 || errno == EINVAL ? 0 : lastError(); }
+
+FileHandle standardHandle(int which) { return which >= 0 && which <= 2 ? which : kNoFile; }
+
+}  // namespace platform
