@@ -1,0 +1,82 @@
+#include "files/file_service.h"
+
+#include <atomic>
+#include <cerrno>
+
+#include "platform/file_system.h"
+
+namespace {
+std::atomic<FileServiceI*> installed{nullptr};
+}  // namespace
+
+FileServiceI& fileService() {
+  if (FileServiceI* s = installed.load()) return *s;
+  static ZanFileServiceC* builtIn = new ZanFileServiceC;
+  return *builtIn;
+}
+
+void setFileService(FileServiceI* service) { installed.store(service); }
+
+bool ZanFileServiceC::isDirectory(const FileNameC& name) {
+  const std::string native = name.nativePath();
+  if (native.empty()) return false;
+  const uint32_t a = platform::fileAttributes(native);
+  return a != platform::kInvalidAttributes && (a & platform::kAttrDirectory) && !(a & platform::kAttrReparsePoint);
+}
+
+bool ZanFileServiceC::isFile(const FileNameC& name) {
+  const uint32_t a = platform::fileAttributes(name.nativePath());
+  return a != platform::kInvalidAttributes &&
+         (a & (platform::kAttrDirectory | platform::kAttrDevice | platform::kAttrReparsePoint)) == 0;
+}
+
+bool ZanFileServiceC::setReadOnly(const FileNameC& name, bool readOnly) {
+  const std::string native = name.nativePath();
+  uint32_t a = platform::fileAttributes(native);
+  if (a == platform::kInvalidAttributes) return false;
+  a = readOnly ? (a | platform::kAttrReadOnly) : (a & ~platform::kAttrReadOnly);
+  return platform::setFileAttributes(native, a);
+}
+
+bool ZanFileServiceC::remove(const FileNameC& name, bool force, bool recursive) {
+  const std::string native = name.nativePath();
+  bool done;
+  if (!isDirectory(name)) {
+    const int e = platform::unlinkFile(native);
+    done = e == 0 || e == ENOENT || e == ESRCH /* 3, as the runtime library's "path not found" */;
+  } else {
+    done = platform::removeDirectory(native) == 0;
+    if (!done && recursive) done = platform::removeTree(native) == 0;
+  }
+  if (!done && force && setReadOnly(name, false)) return remove(name, false, recursive);
+  return done;
+}
+
+bool ZanFileServiceC::createDirectory(const FileNameC& name, bool createParents) {
+  if (name.isRoot()) return false;  // the root test looks through a "\\?\" prefix
+  const std::string native = name.nativePath();
+  if (native.empty()) return true;
+  const int e = platform::makeDirectory(native);
+  if (e == 0) return true;
+  if (e == EEXIST) return isDirectory(name);
+  if (e == ENOENT && createParents) {
+    const FileNameC parent = name.parent();
+    if (parent.isEmpty() || !createDirectory(parent, true)) return false;
+    return platform::makeDirectory(native) == 0;
+  }
+  return false;
+}
+
+int32_t ZanFileServiceC::move(const FileNameC& from, const FileNameC& to) {
+  const std::string src = from.nativePath();
+  const std::string dst = to.nativePath();
+  if (isFile(from) && isFile(to)) {
+    bool known = false;
+    const bool same = platform::sameFile(src, dst, &known);
+    if (known ? same : src == dst) return 0;
+    remove(to, false, true);
+  }
+  const int e = platform::renameFile(src, dst);
+  if (e == 0) return 0;
+  return e > 0 ? static_cast<int32_t>(0x80070000u | (static_cast<uint32_t>(e) & 0xFFFFu)) : e;
+}

@@ -1,0 +1,41 @@
+// The file-system calls of the file service, in the Windows runtime
+// library's terms: attributes as GetFileAttributesW gives them, and the
+// _w* functions' errno values (ENOENT 2, EEXIST 17, ...), which have the
+// same numbers on both systems.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+inline constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+inline constexpr uint32_t kAttrReadOnly = 0x1;
+inline constexpr uint32_t kAttrDirectory = 0x10;
+inline constexpr uint32_t kAttrDevice = 0x40;
+inline constexpr uint32_t kAttrNormal = 0x80;
+inline constexpr uint32_t kAttrReparsePoint = 0x400;
+
+// The native path that the calls below take (UTF-8): "\\?\" in front of an
+// absolute drive path on Windows; the machine root's drive folders on Linux.
+std::string nativeFileName(const std::string& windowsPath, bool absolute);
+
+// Linux answers from the file system's own types: a symbolic link is a
+// reparse point, a character or block device a device, a file without
+// write permission read-only.
+uint32_t fileAttributes(const std::string& native);
+bool setFileAttributes(const std::string& native, uint32_t attributes);
+
+// 0 or the errno value.
+int unlinkFile(const std::string& native);
+int removeDirectory(const std::string& native);
+int makeDirectory(const std::string& native);
+int renameFile(const std::string& from, const std::string& to);
+// Removes a directory with everything in it; 0 or the errno value.
+int removeTree(const std::string& native);
+
+// Whether two existing names are one file (GetShortPathNameW on Windows,
+// device and inode on Linux). *known is false when that couldn't be told.
+bool sameFile(const std::string& a, const std::string& b, bool* known);
+
+}  // namespace platform
