@@ -1,0 +1,23 @@
+// DynLoadC: a library loaded by path for as long as the object lives.
+#pragma once
+
+#include <string>
+
+#include "platform/dynlib.h"
+
+class DynLoadC {
+ public:
+  explicit DynLoadC(const std::string& path);
+  ~DynLoadC();
+  DynLoadC(const DynLoadC&) = delete;
+  DynLoadC& operator=(const DynLoadC&) = delete;
+
+  bool isLoaded() const { return handle_ != nullptr; }
+  // Null for an empty name or an unloaded library.
+  void* function(const std::string& name) const;
+  const std::string& error() const { return error_; }
+
+ private:
+  platform::LibraryHandle handle_ = nullptr;
+  std::string error_;
+};
