@@ -40,6 +40,7 @@ log_LogManagerC::log_LogManagerC(log_LogSettingsI& settings) {
   const StringC level = settings.value("LogLevel");
   const StringC modules = settings.value("LogModules");
   const StringC flags = settings.value("LogFlags");
+  const StringC depth = settings.value("TraceDepthMultiplier");
   flags_ = flags.isEmpty() ? 1u : static_cast<uint32_t>(std::strtol(flags.c_str(), nullptr, 10));
 
   for (const StringC& raw : modules.split(StringC::fromUtf8(";"))) {
@@ -55,7 +56,7 @@ log_LogManagerC::log_LogManagerC(log_LogSettingsI& settings) {
     for (const auto& i : instances_)
       duplicate = duplicate || i->logger().name().toStringC().equalsIgnoreCase(logger->name().toStringC());
     if (duplicate) continue;
-    instances_.push_back(std::make_unique<log_LogInstanceC>(std::move(logger), level));
+    instances_.push_back(std::make_unique<log_LogInstanceC>(std::move(logger), level, depth));
   }
   dispatch_ = createLogDispatchFace(*this);
 }

@@ -86,7 +86,7 @@ class log_LogManagerC final : public log_LogManagerI {
 
   uint32_t contextFlags() const { return flags_; }
   size_t loggerCount() const { return instances_.size(); }
-  log_LoggerC& logger(size_t i) { return instances_[i]->logger(); }
+  log_LogInstanceC& instance(size_t i) { return *instances_[i]; }
   const ErrCatalogC* catalog() const { return catalog_.get(); }
 
  private:

@@ -124,7 +124,11 @@ StringC log_LogDynamicProxyLoggerC::preferredLevel(const StringC& spec) {
   return r ? StringC::fromUtf8(r) : spec;
 }
 
-log_LogInstanceC::log_LogInstanceC(std::unique_ptr<log_LoggerC> logger, const StringC& spec)
+log_LogInstanceC::log_LogInstanceC(std::unique_ptr<log_LoggerC> logger, const StringC& spec,
+                                   const StringC& depthMultiplier)
     : logger_(std::move(logger)), spec_(logger_->preferredLevel(spec)) {
   filter_.parse(spec_.utf8());
+  const std::string m = depthMultiplier.toUtf8();
+  if (!m.empty() && m.find_first_not_of("0123456789") == std::string::npos && m.size() < 6)
+    filter_.setDepthMultiplier(static_cast<int>(depthMultiplier.toInt64()));
 }

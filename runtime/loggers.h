@@ -82,10 +82,12 @@ class log_LogDynamicProxyLoggerC final : public log_LoggerC {
 // One configured logger with its filter.
 class log_LogInstanceC {
  public:
-  log_LogInstanceC(std::unique_ptr<log_LoggerC> logger, const StringC& spec);
+  // depthMultiplier: "TraceDepthMultiplier" when it is a number, else 2.
+  log_LogInstanceC(std::unique_ptr<log_LoggerC> logger, const StringC& spec, const StringC& depthMultiplier = StringC());
   bool accepts(int letter, int32_t number) const { return filter_.accepts(letter, number); }
   log_LoggerC& logger() { return *logger_; }
   const StringC& spec() const { return spec_; }
+  const IndentedTraceC& filter() const { return filter_; }
 
  private:
   std::unique_ptr<log_LoggerC> logger_;

@@ -202,7 +202,14 @@ TEST_F(Logging, WildcardsInTheFileNameStopRotationAndDirectoryCreation) {
 
 TEST_F(Logging, LogModulesMakeOneLoggerPerName) {
   settings.values["LogModules"] = "default;DEFAULT";
-  run([](log_LogManagerC& m) { EXPECT_EQ(m.loggerCount(), 1u); });
+  settings.values["TraceDepthMultiplier"] = "4";
+  run([](log_LogManagerC& m) {
+    ASSERT_EQ(m.loggerCount(), 1u);
+    EXPECT_EQ(m.instance(0).filter().depthMultiplier(), 4);
+    EXPECT_EQ(m.instance(0).logger().name().toStringC(), StringC::fromUtf8("default"));
+  });
+  settings.values["TraceDepthMultiplier"] = "lots";
+  run([](log_LogManagerC& m) { EXPECT_EQ(m.instance(0).filter().depthMultiplier(), 2); });
   settings.values["LogModules"] = " default ; no-such-logging-library ";
   run([](log_LogManagerC& m) { EXPECT_EQ(m.loggerCount(), 1u); });
 }

@@ -25,3 +25,45 @@ TEST(StreamsPosix, WhatTheSystemCodePageLacksIsWrittenAsTilde) {
 }
 
 }  // namespace
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <sstream>
+
+namespace {
+
+TEST(StreamsPosix, TwoProcessesAppendingNeverOverwriteEachOther) {
+  common_services::overrideErrorService(nullptr, true);
+  test_support::TempDirC dir;
+  const std::string path = dir.file("shared.log");
+  auto append = [&](char tag) {
+    FileStreamC* s = FileStreamC::open(path, "shared.log", kAppend, platform::kAccessWrite,
+                                       platform::kShareRead | platform::kShareWrite);
+    if (!s) return false;
+    const std::string line = std::string(60, tag) + "\n";
+    bool ok = true;
+    for (int i = 0; i < 400; ++i) ok = ok && s->write(line.data(), static_cast<uint32_t>(line.size())) == 0;
+    delete s;
+    return ok;
+  };
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(append('C') ? 0 : 1);
+  EXPECT_TRUE(append('P'));
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  std::istringstream in(test_support::readFile(path));
+  std::string line;
+  int c = 0, p = 0;
+  while (std::getline(in, line)) {
+    ASSERT_TRUE(line == std::string(60, 'C') || line == std::string(60, 'P')) << line;
+    (line[0] == 'C' ? c : p)++;
+  }
+  EXPECT_EQ(c, 400);
+  EXPECT_EQ(p, 400);
+  common_services::restoreErrorService();
+}
+
+}  // namespace
