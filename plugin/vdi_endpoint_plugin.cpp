@@ -45,29 +45,25 @@ int32_t VDIEndpointPluginC::Start() {
   }
 }
 
-int32_t VDIEndpointPluginC::Stop() {
+void VDIEndpointPluginC::stopWith(void (*acquire)(SpinLockWord&)) {
   try {
     running_.exchange(0);
-    SpinLockC::acquire(conditionLock_);
+    acquire(conditionLock_);
     monitorCondition_.broadcast();
     SpinLockC::release(conditionLock_);
-    SpinLockC::acquire(startLock_);
+    acquire(startLock_);  // the run holds it until its thread ends
     SpinLockC::release(startLock_);
   } catch (...) {
   }
+}
+
+int32_t VDIEndpointPluginC::Stop() {
+  stopWith(&SpinLockC::acquire);
   return 0;
 }
 
 void VDIEndpointPluginC::stopAtProcessEnd() {
-  try {
-    running_.exchange(0);
-    SpinLockC::acquireUnlessOwnerGone(conditionLock_);
-    monitorCondition_.broadcast();
-    SpinLockC::release(conditionLock_);
-    SpinLockC::acquireUnlessOwnerGone(startLock_);
-    SpinLockC::release(startLock_);
-  } catch (...) {
-  }
+  stopWith(&SpinLockC::acquireUnlessOwnerGone);
   skipStopInDestructor_ = true;
 }
 

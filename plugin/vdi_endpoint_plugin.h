@@ -54,6 +54,8 @@ class VDIEndpointPluginC final : public SecurityServicePluginI {
   ConditionC& monitorCondition() { return monitorCondition_; }
 
  private:
+  void stopWith(void (*acquire)(SpinLockWord&));
+
   SecurityServiceHostI* host_;
   SpinLockWord startLock_{0};
   SpinLockWord conditionLock_{0};

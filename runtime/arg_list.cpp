@@ -62,41 +62,21 @@ ArgListC& ArgListC::operator=(ArgListC&& other) noexcept {
 }
 ArgListC::~ArgListC() = default;
 
-ArgListC& ArgListC::addInt16(int16_t v) {
-  auto a = make(tnw::kArgInt16);
+namespace {
+tnw::Arg integer(int32_t type, int64_t v) {
+  tnw::Arg a = make(type);
   a.v.i = v;
-  impl_->push(a);
-  return *this;
+  return a;
 }
-ArgListC& ArgListC::addUInt16(uint16_t v) {
-  auto a = make(tnw::kArgUInt16);
-  a.v.i = v;
-  impl_->push(a);
-  return *this;
-}
-ArgListC& ArgListC::addInt32(int32_t v) {
-  auto a = make(tnw::kArgInt32);
-  a.v.i = v;
-  impl_->push(a);
-  return *this;
-}
-ArgListC& ArgListC::addUInt32(uint32_t v) {
-  auto a = make(tnw::kArgUInt32);
-  a.v.i = v;
-  impl_->push(a);
-  return *this;
-}
-ArgListC& ArgListC::addInt64(int64_t v) {
-  auto a = make(tnw::kArgInt64);
-  a.v.i = v;
-  impl_->push(a);
-  return *this;
-}
+}  // namespace
+
+ArgListC& ArgListC::addInt16(int16_t v) { return impl_->push(integer(tnw::kArgInt16, v)), *this; }
+ArgListC& ArgListC::addUInt16(uint16_t v) { return impl_->push(integer(tnw::kArgUInt16, v)), *this; }
+ArgListC& ArgListC::addInt32(int32_t v) { return impl_->push(integer(tnw::kArgInt32, v)), *this; }
+ArgListC& ArgListC::addUInt32(uint32_t v) { return impl_->push(integer(tnw::kArgUInt32, v)), *this; }
+ArgListC& ArgListC::addInt64(int64_t v) { return impl_->push(integer(tnw::kArgInt64, v)), *this; }
 ArgListC& ArgListC::addUInt64(uint64_t v) {
-  auto a = make(tnw::kArgUInt64);
-  a.v.u = v;
-  impl_->push(a);
-  return *this;
+  return impl_->push(integer(tnw::kArgUInt64, static_cast<int64_t>(v))), *this;
 }
 ArgListC& ArgListC::addPointer(const void* v) {
   auto a = make(tnw::kArgPointer);
@@ -104,12 +84,7 @@ ArgListC& ArgListC::addPointer(const void* v) {
   impl_->push(a);
   return *this;
 }
-ArgListC& ArgListC::addChar(char32_t v) {
-  auto a = make(tnw::kArgChar);
-  a.v.i = static_cast<int64_t>(v);
-  impl_->push(a);
-  return *this;
-}
+ArgListC& ArgListC::addChar(char32_t v) { return impl_->push(integer(tnw::kArgChar, static_cast<int64_t>(v))), *this; }
 ArgListC& ArgListC::addNarrow(const char* v) {
   auto a = make(tnw::kArgNarrow);
   if (v) {

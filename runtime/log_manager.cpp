@@ -127,26 +127,30 @@ int32_t log_LogManagerC::log(int letter, int32_t number, uint32_t identifier, co
   return r == kEFail ? r : 0;
 }
 
-int32_t log_LogManagerC::Log(int letter, int32_t number, uint32_t identifier, const char* defaultText, ...) {
+int32_t log_LogManagerC::logVa(int letter, int32_t number, int32_t set, int32_t message, const char* defaultText,
+                               va_list ap) {
   if (catalogClosed_.load()) return kEFail;
-  if (!anyAccepts(letter, number)) return 0;
+  if (!anyAccepts(letter, number)) return 0;  // no marshalling for a message nobody takes
+  const ArgListC args = ArgListC::fromVaList(defaultText, ap);
+  return LogV(letter, number, set, message, StringC::fromUtf8(defaultText ? defaultText : ""), args);
+}
+
+int32_t log_LogManagerC::Log(int letter, int32_t number, uint32_t identifier, const char* defaultText, ...) {
   va_list ap;
   va_start(ap, defaultText);
-  const ArgListC args = ArgListC::fromVaList(defaultText, ap);
+  const int32_t r = logVa(letter, number, static_cast<int32_t>((identifier >> 16) & 0xFFF),
+                          static_cast<int32_t>(identifier & 0xFFFF), defaultText, ap);
   va_end(ap);
-  log(letter, number, identifier, StringC::fromUtf8(defaultText ? defaultText : ""), args);
-  return 0;
+  return r == kEFail ? r : 0;
 }
 
 int32_t log_LogManagerC::LogMsg(int letter, int32_t number, int32_t set, int32_t message, const char* defaultText,
                                 ...) {
-  if (catalogClosed_.load()) return kEFail;
-  if (!anyAccepts(letter, number)) return 0;
   va_list ap;
   va_start(ap, defaultText);
-  const ArgListC args = ArgListC::fromVaList(defaultText, ap);
+  const int32_t r = logVa(letter, number, set, message, defaultText, ap);
   va_end(ap);
-  return LogV(letter, number, set, message, StringC::fromUtf8(defaultText ? defaultText : ""), args);
+  return r;
 }
 
 int32_t log_LogManagerC::LogText(const char* text) {

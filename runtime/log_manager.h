@@ -92,6 +92,7 @@ class log_LogManagerC final : public log_LogManagerI {
  private:
   ~log_LogManagerC();
   bool anyAccepts(int letter, int32_t number) const;
+  int32_t logVa(int letter, int32_t number, int32_t set, int32_t message, const char* defaultText, va_list ap);
 
   std::atomic<uint32_t> refs_{0};
   std::vector<std::unique_ptr<log_LogInstanceC>> instances_;

@@ -2,19 +2,11 @@
 // Windows (and Wine).
 #include <gtest/gtest.h>
 
+#include "service_text.h"
 #include "test_support.h"
 #include "tnwcmn/tnwcmn.h"
 
 namespace {
-
-tnw::TextI* t(const char* s) { return TnwTextService(1)->fromUtf8(s, -1); }
-
-std::string take(tnw::TextI* text) {
-  if (!text) return "<null>";
-  std::string s(text->utf8(), static_cast<size_t>(text->byteLength()));
-  text->release();
-  return s;
-}
 
 TEST(RegistryWin, ReadsEnumeratesAndReportsMissingValues) {
   const char* key = "SOFTWARE\\Tarnwell Test\\Registry";
