@@ -19,7 +19,8 @@ class TraceC {
   static constexpr int kLetters = 58;
 
   void clear();
-  // Clears, then reads the specification; false when it was malformed.
+  // Clears, then reads a filter text such as "G0-3,P2"; false when it was
+  // malformed.
   bool parse(std::string_view spec);
   // Letter A..z and number 0..31 (the whole number: 256 is refused).
   bool accepts(int letter, int32_t number) const;

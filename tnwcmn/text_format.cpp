@@ -76,7 +76,7 @@ uint64_t unsignedValue(const Arg* a) {
 
 int clampWidth(int w) { return w > kMaxWidth ? kMaxWidth : w; }
 
-// Pads `body` (UTF-8) to the spec's width counted in characters.
+// Pads `body` (UTF-8) to the directive's width, counted in characters.
 void pad(std::string& out, const std::string& body, const Spec& s) {
   int chars = utf8::countChars(body);
   int fill = s.width > chars ? s.width - chars : 0;
