@@ -5,6 +5,7 @@
 #include "plugin/vdi_endpoint_plugin.h"
 #include "runtime/error_report.h"
 #include "runtime/spin_lock.h"
+#include "runtime/thread.h"
 
 namespace {
 
@@ -55,6 +56,8 @@ void pluginDetach(bool processEnding) {
       singleton = nullptr;
     }
     SpinLockC::release(singletonLock);
+    // Finished threads the framework still holds go with the library.
+    ThreadC::reapFinished(false);
   } catch (...) {
     SpinLockC::release(singletonLock);
   }

@@ -143,14 +143,16 @@ ConditionC& ThreadC::zombieCondition() {
   return *zombieCond.load();
 }
 
-int ThreadC::reapFinished() {
+int ThreadC::reapFinished(bool waitForExit) {
   std::vector<ThreadC*> done;
   {
     SpinLockGuardC guard(mapLock);
     if (!threadMap) return 0;
     threadMap->forEach([&](uint32_t, ThreadC* t) {
+      if (t->state() != kFinished || !t->owned_.load()) return;
+      if (!waitForExit && !platform::waitForThread(t->handle_, 0)) return;
       // Taken out of the framework's hands under the lock: one reaper only.
-      if (t->state() == kFinished && t->owned_.exchange(false)) done.push_back(t);
+      if (t->owned_.exchange(false)) done.push_back(t);
     });
   }
   for (ThreadC* t : done) {

@@ -54,7 +54,9 @@ class ThreadC {
   // "Zombie Threads", created on first need.
   static ConditionC& zombieCondition();
   // Destroys the finished threads the framework owns; returns how many.
-  static int reapFinished();
+  // waitForExit false: only those whose system thread has fully ended (for
+  // the library's unload, where waiting on a thread can deadlock).
+  static int reapFinished(bool waitForExit = true);
   // The number of entries of the thread map (tests).
   static uint32_t mapCount();
   static ThreadC* mainThread();
