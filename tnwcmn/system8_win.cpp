@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <atomic>
+
 #include "tnwcmn/encoding.h"
 #include "tnwcmn/utf8.h"
 
@@ -7,9 +9,12 @@ namespace tnw::system8 {
 
 namespace {
 // Some code pages (UTF-8, the ISO-2022 family, GB18030, ...) refuse the
-// flags and the default character; the conversion is then retried plain.
-// Those code pages represent every character, so no "~" is lost there.
+// flags and the default character. After the first refusal the process
+// converts without them (those code pages represent every character, so no
+// "~" is lost there).
 bool refusesFlags(DWORD error) { return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_FLAGS; }
+
+std::atomic<DWORD> encodeFlags{WC_COMPOSITECHECK | WC_DEFAULTCHAR};
 }  // namespace
 
 std::string decode(std::string_view bytes) {
@@ -17,12 +22,8 @@ std::string decode(std::string_view bytes) {
   if (bytes.empty()) return out;
   if (utf8::isAscii(bytes)) return std::string(bytes);
   const int n = static_cast<int>(bytes.size());
-  DWORD flags = MB_PRECOMPOSED;
-  int units = MultiByteToWideChar(CP_THREAD_ACP, flags, bytes.data(), n, nullptr, 0);
-  if (units == 0 && refusesFlags(GetLastError())) {
-    flags = 0;
-    units = MultiByteToWideChar(CP_THREAD_ACP, flags, bytes.data(), n, nullptr, 0);
-  }
+  const DWORD flags = 0;
+  const int units = MultiByteToWideChar(CP_THREAD_ACP, flags, bytes.data(), n, nullptr, 0);
   if (units <= 0) {
     utf8::sanitize(bytes, out);
     return out;
@@ -37,10 +38,11 @@ std::string encode(std::string_view text) {
   std::u16string wide = utf8::toUtf16(text);
   const auto* w = reinterpret_cast<const wchar_t*>(wide.data());
   const int n = static_cast<int>(wide.size());
-  DWORD flags = WC_NO_BEST_FIT_CHARS;
-  const char* defaultChar = "~";
+  DWORD flags = encodeFlags.load();
+  const char* defaultChar = flags ? "~" : nullptr;
   int bytes = WideCharToMultiByte(CP_THREAD_ACP, flags, w, n, nullptr, 0, defaultChar, nullptr);
-  if (bytes == 0 && refusesFlags(GetLastError())) {
+  if (bytes == 0 && flags != 0 && refusesFlags(GetLastError())) {
+    encodeFlags.store(0);
     flags = 0;
     defaultChar = nullptr;
     bytes = WideCharToMultiByte(CP_THREAD_ACP, flags, w, n, nullptr, 0, nullptr, nullptr);

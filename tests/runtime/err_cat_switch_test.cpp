@@ -97,6 +97,15 @@ TEST_F(ErrCatSwitch, ModuleCatalogThenProcessCatalogThenDefault) {
   EXPECT_EQ(sw.fetchMessage(0xE1B30009, "").text, "");
 }
 
+TEST_F(ErrCatSwitch, TheDirectoryFallsBackToTheOlderInstallValues) {
+  test_support::removeMachineKey(kSuiteKey);
+  EXPECT_EQ(ErrCatSwitchC::moduleCatalogTemplate(), "allcat.%L.cat");  // none of them: no directory
+  test_support::setMachineString(kSuiteKey, "ETDPInstallDir", "D:\\Suite\\");
+  EXPECT_EQ(ErrCatSwitchC::moduleCatalogTemplate(), "D:\\Suite\\common\\allcat.%L.cat");
+  test_support::setMachineString(kSuiteKey, "InstallDir", "C:\\Tarnwell");
+  EXPECT_EQ(ErrCatSwitchC::moduleCatalogTemplate(), "C:\\Tarnwell\\common\\allcat.%L.cat");
+}
+
 TEST_F(ErrCatSwitch, ErrorReportsFormatTheTextAndSkipUnreportedKinds) {
   EXPECT_EQ(raiseError(0xE18D01F4, messageRecord("e", "Failed to create new thread", "Error code %d"), ArgListC(8)),
             0xE18D01F4u);
