@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -133,6 +134,36 @@ TEST_F(ErrCatalog, AbiFetchGivesTextAndStatus) {
   StringC s = StringC::adopt(text);
   EXPECT_EQ(s, StringC::fromUtf8("neighbour four"));
   EXPECT_EQ(status, 3);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ErrCatalogHostile, MutatedCatalogsNeverCrashOrMisread) {
+  test_support::TempDirC dir;
+  std::string source;
+  for (int i = 1; i <= 40; ++i) source += "s435m" + std::to_string(i) + " {i}text " + std::to_string(i) + "\n";
+  const std::string good = compiledCatalog(source);
+  std::mt19937 rng(435);
+  const std::string path = dir.file("m.cat");
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes = good;
+    for (int e = 0; e < 1 + static_cast<int>(rng() % 6); ++e) {
+      const size_t at = rng() % bytes.size();
+      if (rng() % 3 == 0)
+        bytes.resize(at);
+      else
+        bytes[at] = static_cast<char>(rng() % 256);
+      if (bytes.empty()) break;
+    }
+    test_support::writeFile(path, bytes);
+    ErrCatalogC cat(path);
+    for (uint32_t m = 0; m <= 41; m += 3) {
+      const std::string text = cat.fetchMessage(0xE1B30000u | m, "default").text;
+      ASSERT_LE(text.size(), bytes.size() + 16) << round;
+    }
+  }
 }
 
 }  // namespace
