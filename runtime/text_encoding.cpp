@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/codepage.h"
 #include "runtime/string_c.h"
 
 namespace {
@@ -231,8 +232,9 @@ class Utf16Encoder final : public TextEncoderI {
   bool big_;
 };
 
-// The system code page through the text service. On a UTF-8 system a cut
-// sequence at the end of a chunk waits for the next one.
+// The system code page through the text service. A character cut at the
+// end of a chunk (a UTF-8 sequence on a UTF-8 system, a lead byte of a
+// double-byte code page) waits for the next one.
 class Sys8Decoder final : public TextDecoderWithUnusedBytesC {
  public:
   Sys8Decoder(const TextEncodingI& e, Utf16Order) : encoding_(e) {
@@ -243,6 +245,11 @@ class Sys8Decoder final : public TextDecoderWithUnusedBytesC {
  protected:
   std::string convert(const std::string& d, size_t* used, bool final) override {
     size_t end = d.size();
+    if (!utf8System_ && !final) {
+      size_t i = 0;
+      while (i < d.size()) i += platform::isSystemLeadByte(static_cast<unsigned char>(d[i])) ? 2 : 1;
+      if (i > d.size()) end = d.size() - 1;
+    }
     if (utf8System_ && !final) {
       size_t back = 0;
       while (back < 4 && back < end && (static_cast<unsigned char>(d[end - 1 - back]) & 0xC0) == 0x80) ++back;

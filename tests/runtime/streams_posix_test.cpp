@@ -67,3 +67,22 @@ TEST(StreamsPosix, TwoProcessesAppendingNeverOverwriteEachOther) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StreamsPosix, TheSystemDecoderKeepsACutCharacterOnAUtf8System) {
+  const char* saved = std::getenv("LC_ALL");
+  const std::string keep = saved ? saved : "";
+  test_support::setEnv("LC_ALL", "C.UTF-8");
+  auto decoder = systemTextEncoding().createDecoder();
+  EXPECT_EQ(decoder->decode("caf\xC3", 4), "caf");
+  EXPECT_EQ(decoder->decode("\xA9!", 2), "\xC3\xA9!");
+  EXPECT_EQ(decoder->decode("\xE2\x82", 2), "");
+  EXPECT_EQ(decoder->finish(), "\xEF\xBF\xBD");  // the stream ended inside a character
+  if (saved)
+    test_support::setEnv("LC_ALL", keep);
+  else
+    test_support::unsetEnv("LC_ALL");
+}
+
+}  // namespace
