@@ -13,6 +13,7 @@ if [ -z "$build" ]; then
   while [ "$d" != "/" ] && [ ! -f "$d/CMakeCache.txt" ]; do d=$(dirname "$d"); done
   build=$d
 fi
+export HOME="${HOME:-$build}"
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
