@@ -27,6 +27,11 @@ uint32_t writeAll(platform::FileHandle h, const void* buffer, uint32_t size, boo
   return 0;
 }
 
+void closeIfOwned(platform::FileHandle& handle, bool owns) {
+  if (owns && handle != platform::kNoFile) platform::closeFile(handle);
+  handle = platform::kNoFile;
+}
+
 }  // namespace
 
 int64_t InputStreamC::length() {
@@ -128,8 +133,7 @@ int64_t FileStreamC::setPosition(int64_t offset, int origin) {
 }
 
 uint32_t FDInputStreamC::close() {
-  if (owns_ && handle_ != platform::kNoFile) platform::closeFile(handle_);
-  handle_ = platform::kNoFile;
+  closeIfOwned(handle_, owns_);
   return 0;
 }
 
@@ -145,8 +149,7 @@ int64_t FDInputStreamC::read(void* buffer, uint32_t size) {
 }
 
 uint32_t FDOutputStreamC::close() {
-  if (owns_ && handle_ != platform::kNoFile) platform::closeFile(handle_);
-  handle_ = platform::kNoFile;
+  closeIfOwned(handle_, owns_);
   return 0;
 }
 

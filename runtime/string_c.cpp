@@ -40,26 +40,6 @@ char32_t decodeAt(std::string_view s, size_t i) {
   return cp;
 }
 
-std::string encodeChar(char32_t c) {
-  std::string out;
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-  return out;
-}
-
 }  // namespace
 
 StringC::StringC() : text_(emptyText()) {}
@@ -74,7 +54,21 @@ StringC::StringC(const char16_t* text, int32_t units) {
   text_ = t ? t : emptyText();
 }
 
-StringC::StringC(char32_t c) : text_(makeUtf8(encodeChar(c > 0x10FFFF ? 0xFFFD : c))) {}
+StringC::StringC(char32_t c) {
+  // As UTF-16: the text service does the encoding (and refuses what isn't a
+  // character).
+  char16_t units[2];
+  int32_t n = 1;
+  if (c >= 0x10000 && c <= 0x10FFFF) {
+    units[0] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+    units[1] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    n = 2;
+  } else {
+    units[0] = c > 0xFFFF ? u'\uFFFD' : static_cast<char16_t>(c);
+  }
+  tnw::TextI* t = common_services::textService()->create(units, n, "wchar_t");
+  text_ = t ? t : emptyText();
+}
 
 StringC StringC::fromUtf8(std::string_view utf8) { return StringC(makeUtf8(utf8), 0); }
 
