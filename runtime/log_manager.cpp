@@ -177,3 +177,11 @@ StringC log_LogManagerC::format(uint32_t identifier, const char* defaultText, co
   entry.resolveText();
   return entry.text();
 }
+
+StringC log_LogManagerC::messageText(uint32_t identifier, const char* defaultText) {
+  const uint32_t key = 0xE0000000u | (identifier & 0x1FFFFFFFu);
+  const std::string_view def = defaultText ? std::string_view(defaultText) : std::string_view();
+  const message_record::ParsedC r =
+      catalogClosed_.load() ? message_record::parse(def) : catalog_->fetchMessage(key, def);
+  return StringC::fromUtf8(r.text);
+}

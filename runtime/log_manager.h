@@ -83,6 +83,9 @@ class log_LogManagerC final : public log_LogManagerI {
 
   // The resolved text of a message (entry letter and number -1: no filter).
   StringC format(uint32_t identifier, const char* defaultText, const ArgListC& args);
+  // The text of a message as the catalog (or the default) gives it, not yet
+  // formatted.
+  StringC messageText(uint32_t identifier, const char* defaultText);
 
   uint32_t contextFlags() const { return flags_; }
   size_t loggerCount() const { return instances_.size(); }

@@ -14,6 +14,8 @@ bool hasWildcards(const std::string& s) { return s.find_first_of("*?<>|") != std
 
 log_LogFileLoggerC::log_LogFileLoggerC(log_LogManagerC& manager, log_LogSettingsI& settings)
     : log_LoggerC(KVAStringC("default")), manager_(manager) {
+  timeFormat_ = manager.format(0xE0010002, "%%c", ArgListC()).toUtf8();
+  lineFormat_ = manager.messageText(0xE0010003, "[%1$s (%2$c, %3$d)] %4$s");
   open(settings);
 }
 
@@ -70,8 +72,7 @@ void log_LogFileLoggerC::log(const log_LogEntryC& entry) {
   if (!writer_) return;
   const log_LogContextC& ctx = entry.context();
   char time[128];
-  const std::string timeFormat = manager_.format(0xE0010002, "%%c", ArgListC()).toUtf8();
-  if (std::strftime(time, sizeof time, timeFormat.c_str(), &ctx.localTime) == 0) time[0] = '\0';
+  if (std::strftime(time, sizeof time, timeFormat_.c_str(), &ctx.localTime) == 0) time[0] = '\0';
   std::string prefix;
   if (ctx.flags) {
     char buf[96];
@@ -90,9 +91,8 @@ void log_LogFileLoggerC::log(const log_LogEntryC& entry) {
     prefix += "} ";
   }
   const std::string message = stripPasswords(prefix + entry.text().toUtf8());
-  StringC line = manager_.format(0xE0010003, "[%1$s (%2$c, %3$d)] %4$s",
-                                 ArgListC::of(std::string(time), static_cast<char32_t>(entry.letter()),
-                                              entry.number(), message));
+  StringC line = lineFormat_.format(
+      ArgListC::of(std::string(time), static_cast<char32_t>(entry.letter()), entry.number(), message));
   line += StringC::fromUtf8("\n");
   SpinLockGuardC guard(writeLock_);
   writer_->write(line);

@@ -230,6 +230,14 @@ TEST_F(Logging, AProxyLoggerGetsTheEntriesFromItsLibrary) {
   EXPECT_EQ(test_support::readFile(dir.file("logs/agent.log")), "");  // G3 is not G0
 }
 
+TEST_F(Logging, TheCatalogCanReplaceTheLineFormat) {
+  test_support::writeFile(dir.file("sys/qblog.cat"), compiledCatalog("s1m3 %2$c%3$d: %4$s\n"));
+  settings.values["LogMsgCatPath"] = dir.file("sys/qblog.cat");
+  const auto out = lines(run([](log_LogManagerC& m) { m.log('G', 0, 0xE1B30017, StringC::fromUtf8("short")); }));
+  ASSERT_EQ(out.size(), 1u);
+  EXPECT_EQ(out[0], "G0: short");
+}
+
 TEST_F(Logging, TheLogCatalogReplacesTextsUntilItIsClosed) {
   test_support::writeFile(dir.file("sys/qblog.cat"), compiledCatalog("s435m8 {i}Der Monitor l\xC3\xA4uft\n"));
   settings.values["LogMsgCatPath"] = dir.file("sys/qblog.cat");
