@@ -24,8 +24,6 @@ struct PosixThread {
   bool started = false;   // released from the gate
   bool cancelled = false; // released without running
   bool finished = false;
-  bool closed = false;    // the handle was closed
-  bool joinable = true;
   bool selfHandle = false;
   int refs = 2;
 };
@@ -137,7 +135,6 @@ void closeThread(ThreadHandle h) {
     return;
   }
   pthread_mutex_lock(&t->lock);
-  t->closed = true;
   const bool finished = t->finished;
   pthread_mutex_unlock(&t->lock);
   if (finished)

@@ -113,7 +113,6 @@ TEST(ThreadC, ThreadsHandedToTheFrameworkAreReapedOnceFinished) {
 TEST(ThreadC, ZombieConditionIsBroadcastWhenAThreadFinishes) {
   ConditionC& zombies = ThreadC::zombieCondition();
   EXPECT_EQ(zombies.name().toStringC(), StringC::fromUtf8("Zombie Threads"));
-  SpinLockWord lock{0};
   CountingThread t(0);
   std::atomic<uint32_t> left{0};
   std::thread waiter([&] {
