@@ -18,6 +18,18 @@ export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win32
+# Wine's 32-bit loader needs a kernel that runs IA-32 code; some kernels are
+# built or booted without it ("Exec format error"). The Windows products are
+# still built and checked; their tests are then reported as skipped (exit
+# 77, the tests' SKIP_RETURN_CODE), never as passed.
+if ! wine --version </dev/null >/dev/null 2>&1; then
+  echo "wine-run: this machine cannot run 32-bit Wine (no IA-32 execution); Windows test skipped" >&2
+  [ "${1:-}" = "--boot" ] && exit 0
+  exit 77
+fi
+if [ "${1:-}" = "--boot" ]; then
+  set -- cmd /c exit
+fi
 if [ ! -f "$WINEPREFIX/.booted" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i </dev/null >/dev/null 2>&1
