@@ -8,8 +8,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "runtime/common_services.h"
-#include "runtime/log_manager.h"
+#include "runtime/services/common_services.h"
+#include "log/log_manager.h"
 
 namespace {
 

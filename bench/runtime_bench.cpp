@@ -3,10 +3,10 @@
 // thread map's hash table.
 #include <benchmark/benchmark.h>
 
-#include "runtime/arg_list.h"
-#include "runtime/hash_map.h"
-#include "runtime/log_module.h"
-#include "runtime/string_c.h"
+#include "runtime/strings/arg_list.h"
+#include "runtime/strings/hash_map.h"
+#include "runtime/messages/log_module.h"
+#include "runtime/strings/string_c.h"
 
 namespace {
 

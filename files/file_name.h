@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "runtime/string_c.h"
+#include "runtime/strings/string_c.h"
 
 class FileNameC {
  public:

@@ -3,9 +3,9 @@
 #include <new>
 
 #include "plugin/vdi_endpoint_plugin.h"
-#include "runtime/error_report.h"
-#include "runtime/spin_lock.h"
-#include "runtime/thread.h"
+#include "runtime/messages/error_report.h"
+#include "runtime/locks/spin_lock.h"
+#include "runtime/threads/thread.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "runtime/string_c.h"
+#include "runtime/strings/string_c.h"
 
 // The object the host passes at creation. Only slots 1 and 2 are called.
 class SecurityServiceHostI {

@@ -15,8 +15,8 @@
 #include <cstdint>
 
 #include "plugin/security_service_plugin.h"
-#include "runtime/condition.h"
-#include "runtime/spin_lock.h"
+#include "runtime/threads/condition.h"
+#include "runtime/locks/spin_lock.h"
 
 class VDIEndpointPluginC final : public SecurityServicePluginI {
  public:

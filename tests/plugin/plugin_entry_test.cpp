@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "plugin/vdi_endpoint_plugin.h"
-#include "runtime/common_services.h"
+#include "runtime/services/common_services.h"
 
 namespace {
 
