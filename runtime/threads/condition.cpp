@@ -26,6 +26,11 @@ int32_t ConditionC::waiters() const {
   return waiters_;
 }
 
+int32_t ConditionC::pendingReleases() const {
+  SpinLockGuardC guard(lock_);
+  return releases_ > 0 ? releases_ : 0;
+}
+
 void ConditionC::broadcast() {
   SpinLockC::acquire(lock_);
   const bool any = waiters_ > 0;
@@ -73,14 +78,14 @@ void ConditionC::wait(uint32_t& ms, SpinLockWord* externalLock) {
 
   // The count is settled before the caller's lock is taken again, so the
   // event is reset as soon as the last counted waiter has woken, however
-  // long the caller's lock stays busy.
+  // long the caller's lock stays busy. The reset happens under the own lock:
+  // done after it, it could wipe out a broadcast made in between for waiters
+  // that are already counted again.
   SpinLockC::acquire(lock_);
   released = releases_ > 0 && generation_ != generation;
   --waiters_;
-  bool last_out = false;
-  if (released) last_out = --releases_ == 0;
+  if (released && --releases_ == 0) event_.reset();
   SpinLockC::release(lock_);
-  if (last_out) event_.reset();
 
   if (externalLock) SpinLockC::acquire(*externalLock);
 

@@ -35,6 +35,9 @@ class ConditionC {
   bool valid() const { return event_.valid(); }
   // The waiters counted at this moment (taken under the own lock).
   int32_t waiters() const;
+  // Counted waiters of the last broadcast that have not left yet; 0 once
+  // every waiter a broadcast counted has woken (taken under the own lock).
+  int32_t pendingReleases() const;
 
  private:
   KVAStringC name_;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "runtime/services/common_services.h"
 #include "test_support.h"
@@ -109,6 +110,46 @@ TEST(ConditionC, LateOrTimedOutWaitersDoNotUseUpABroadcast) {
     c.wait(ms);
     EXPECT_EQ(ms, 0u);
   }
+}
+
+// Waiters that loop back into the wait while a second broadcast follows the
+// first at once: the last waiter of the first broadcast must not wipe out
+// the second one, or its waiters sleep to their time-out.
+TEST(ConditionC, ABroadcastRightAfterAnotherWakesEveryCountedWaiter) {
+  constexpr int kWaiters = 6;
+  ConditionC c(StringC::fromUtf8("Twice"));
+  std::atomic<bool> stop{false};
+  std::atomic<int> timedOut{0};
+  std::vector<std::thread> waiters;
+  for (int i = 0; i < kWaiters; ++i)
+    waiters.emplace_back([&] {
+      while (!stop) {
+        uint32_t ms = 5000;
+        c.wait(ms);
+        if (ms == 0) ++timedOut;
+      }
+    });
+  int lost = 0;
+  for (int round = 0; round < 1000 && lost == 0; ++round) {
+    waitForWaiters(c, kWaiters);
+    c.broadcast();
+    // The second broadcast lands as the first one's last waiter leaves,
+    // while the others are already counted again.
+    while (c.pendingReleases() > 0) {
+    }
+    c.broadcast();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(1000);
+    while (c.pendingReleases() > 0 && Clock::now() < deadline) std::this_thread::yield();
+    if (c.pendingReleases() > 0) lost = round + 1;
+  }
+  stop = true;
+  while (c.waiters() > 0 || c.pendingReleases() > 0) {
+    c.broadcast();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  for (auto& t : waiters) t.join();
+  EXPECT_EQ(lost, 0) << "a counted waiter missed the second broadcast in round " << lost;
+  EXPECT_EQ(timedOut.load(), 0);
 }
 
 TEST(ConditionC, TracesGoToTheThreadModule) {
