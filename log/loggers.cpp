@@ -32,7 +32,7 @@ void log_LogFileLoggerC::open(log_LogSettingsI& settings) {
   const FileNameC dir = file_.parent();
   if (!dir.isEmpty() && !fs.isDirectory(dir)) fs.createDirectory(dir, true);
   if (limit > 0 && !old.isEmpty() && !hasWildcards(old.text()) && old.text() != file_.text()) {
-    FileStreamC* probe = FileStreamC::open(file_.nativePath(), file_.text(), kOpenExisting, platform::kAccessRead,
+    FileStreamC* probe = FileStreamC::open(file_.nativePath(), file_.text(), FileOpenModeC::kOpenExisting, platform::kAccessRead,
                                            platform::kShareRead | platform::kShareWrite);
     const int64_t size = probe ? probe->length() : -1;
     delete probe;
@@ -44,7 +44,7 @@ void log_LogFileLoggerC::open(log_LogSettingsI& settings) {
       if (fs.move(file_, old) == 0 && fs.isFile(file_)) fs.remove(file_, false, false);
     }
   }
-  FileStreamC* stream = FileStreamC::open(file_.nativePath(), file_.text(), kAppend,
+  FileStreamC* stream = FileStreamC::open(file_.nativePath(), file_.text(), FileOpenModeC::kAppend,
                                           platform::kAccessWrite, platform::kShareRead | platform::kShareWrite);
   if (stream) writer_ = std::make_unique<StreamWriterC>(stream);
 }

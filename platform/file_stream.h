@@ -6,8 +6,10 @@
 
 namespace platform {
 
-// Dispositions of CreateFileW.
-enum Disposition : uint32_t {
+// Dispositions of CreateFileW. Scoped: the stream layer's open modes use
+// neighbouring numbers with other meanings, and one must never pass for the
+// other.
+enum class Disposition : uint32_t {
   kCreateNew = 1,
   kCreateAlways = 2,
   kOpenExisting = 3,
@@ -27,7 +29,7 @@ inline constexpr FileHandle kNoFile = -1;
 // appendFile (O_APPEND on Linux), so processes that append to one file
 // never overwrite each other. Returns kNoFile with the
 // Win32 error in *error.
-FileHandle openFile(const std::string& path, uint32_t disposition, uint32_t access, uint32_t share, bool append,
+FileHandle openFile(const std::string& path, Disposition disposition, uint32_t access, uint32_t share, bool append,
                     uint32_t* error);
 void closeFile(FileHandle file);
 // Bytes read (0 at the end) or -1, with the error in *error.

@@ -9,7 +9,7 @@
 
 namespace platform {
 
-FileHandle openFile(const std::string& path, uint32_t disposition, uint32_t access, uint32_t, bool append,
+FileHandle openFile(const std::string& path, Disposition disposition, uint32_t access, uint32_t, bool append,
                     uint32_t* error) {
   int flags = O_CLOEXEC;
   if ((access & kAccessRead) && (access & kAccessWrite))
@@ -19,11 +19,11 @@ FileHandle openFile(const std::string& path, uint32_t disposition, uint32_t acce
   else
     flags |= O_RDONLY;
   switch (disposition) {
-    case kCreateNew: flags |= O_CREAT | O_EXCL; break;
-    case kCreateAlways: flags |= O_CREAT | O_TRUNC; break;
-    case kOpenExisting: break;
-    case kOpenAlways: flags |= O_CREAT; break;
-    case kTruncateExisting: flags |= O_TRUNC; break;
+    case Disposition::kCreateNew: flags |= O_CREAT | O_EXCL; break;
+    case Disposition::kCreateAlways: flags |= O_CREAT | O_TRUNC; break;
+    case Disposition::kOpenExisting: break;
+    case Disposition::kOpenAlways: flags |= O_CREAT; break;
+    case Disposition::kTruncateExisting: flags |= O_TRUNC; break;
     default:
       if (error) *error = 87;
       return kNoFile;

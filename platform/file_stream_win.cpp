@@ -5,7 +5,7 @@
 
 namespace platform {
 
-FileHandle openFile(const std::string& path, uint32_t disposition, uint32_t access, uint32_t share, bool append,
+FileHandle openFile(const std::string& path, Disposition disposition, uint32_t access, uint32_t share, bool append,
                     uint32_t* error) {
   DWORD desired = 0;
   if (access & kAccessRead) desired |= GENERIC_READ;
@@ -14,7 +14,7 @@ FileHandle openFile(const std::string& path, uint32_t disposition, uint32_t acce
   DWORD shareMode = 0;
   if (share & kShareRead) shareMode |= FILE_SHARE_READ;
   if (share & kShareWrite) shareMode |= FILE_SHARE_WRITE;
-  HANDLE h = CreateFileW(toWide(path).c_str(), desired, shareMode, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(toWide(path).c_str(), desired, shareMode, nullptr, static_cast<DWORD>(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     if (error) *error = GetLastError();
     return kNoFile;

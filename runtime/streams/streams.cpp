@@ -57,24 +57,31 @@ uint32_t OutputStreamC::copyFrom(InputStreamC& in, int64_t n) {
 
 uint32_t OutputStreamC::setLength(int64_t) { return raiseError(0xE0CB000B, "{e}Attempted to set length on non-resizable stream"); }
 
-FileStreamC* FileStreamC::open(const std::string& nativeName, const std::string& displayName, int mode,
+FileStreamC* FileStreamC::open(const std::string& nativeName, const std::string& displayName, FileOpenModeC mode,
                                uint32_t access, uint32_t share) {
-  static const uint32_t dispositions[] = {platform::kOpenAlways, platform::kCreateAlways, platform::kCreateNew,
-                                          platform::kOpenExisting, platform::kOpenAlways, platform::kTruncateExisting};
-  if (mode < 0 || mode > 5) mode = kOpenExisting;
-  if (mode == kAppend && !(access & platform::kAccessWrite)) {
+  using platform::Disposition;
+  static const Disposition dispositions[] = {Disposition::kOpenAlways,   Disposition::kCreateAlways,
+                                             Disposition::kCreateNew,    Disposition::kOpenExisting,
+                                             Disposition::kOpenAlways,   Disposition::kTruncateExisting};
+  int index = static_cast<int>(mode);
+  if (index < 0 || index > 5) {
+    mode = FileOpenModeC::kOpenExisting;
+    index = static_cast<int>(mode);
+  }
+  const bool append = mode == FileOpenModeC::kAppend;
+  if (append && !(access & platform::kAccessWrite)) {
     raiseError(0xE0CB0009, "{e}Attempted to open '%1$S' for appending without write access",
                ArgListC::of(StringC::fromUtf8(displayName)));
     return nullptr;
   }
   uint32_t error = 0;
-  platform::FileHandle h = platform::openFile(nativeName, dispositions[mode], access, share, mode == kAppend, &error);
+  platform::FileHandle h = platform::openFile(nativeName, dispositions[index], access, share, append, &error);
   if (h == platform::kNoFile) {
     reportSystem(error);
     raiseError(0xE0CB0010, "{e}Failed to open file '%1$S'", ArgListC::of(StringC::fromUtf8(displayName)));
     return nullptr;
   }
-  if (mode == kAppend && platform::seekFile(h, 0, 2, &error) < 0) {
+  if (append && platform::seekFile(h, 0, 2, &error) < 0) {
     platform::closeFile(h);
     return nullptr;
   }
@@ -110,7 +117,7 @@ int64_t FileStreamC::length() {
 uint32_t FileStreamC::write(const void* buffer, uint32_t size) {
   if (!canWrite() || file_ == platform::kNoFile)
     return raiseError(0xE0CB0008, "{e}Attempted to write to a stream that does not support writing");
-  return writeAll(file_, buffer, size, mode_ == kAppend);
+  return writeAll(file_, buffer, size, mode_ == FileOpenModeC::kAppend);
 }
 
 uint32_t FileStreamC::flush() { return file_ == platform::kNoFile ? 0 : platform::flushFile(file_); }

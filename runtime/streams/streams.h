@@ -36,16 +36,18 @@ class IOStreamC : public InputStreamC, public OutputStreamC {
   uint32_t close() override { return 0; }
 };
 
-// Open modes: 0 append (every write goes to the end), 1 create always,
-// 2 create new, 3 open existing, 4 open always, 5 truncate existing.
-enum FileOpenModeC : int { kAppend = 0, kCreateAlways = 1, kCreateNew = 2, kOpenExisting = 3, kOpenAlways = 4,
-                           kTruncateExisting = 5 };
+// Open modes, numbered as the file service passes them: 0 append (every
+// write goes to the end), 1 create always, 2 create new, 3 open existing,
+// 4 open always, 5 truncate existing. Not a CreateFileW disposition (whose
+// numbers differ): the scoped type keeps the two apart.
+enum class FileOpenModeC : int { kAppend = 0, kCreateAlways = 1, kCreateNew = 2, kOpenExisting = 3, kOpenAlways = 4,
+                                 kTruncateExisting = 5 };
 
 class FileStreamC final : public IOStreamC {
  public:
   // Null (after the reports) when the file cannot be opened. nativeName is
   // the name as handed to the system; displayName the one to report.
-  static FileStreamC* open(const std::string& nativeName, const std::string& displayName, int mode,
+  static FileStreamC* open(const std::string& nativeName, const std::string& displayName, FileOpenModeC mode,
                            uint32_t access, uint32_t share);
   ~FileStreamC() override;
 
@@ -63,9 +65,10 @@ class FileStreamC final : public IOStreamC {
   int64_t setPosition(int64_t offset, int origin);
 
  private:
-  FileStreamC(platform::FileHandle file, int mode, uint32_t access) : file_(file), mode_(mode), access_(access) {}
+  FileStreamC(platform::FileHandle file, FileOpenModeC mode, uint32_t access)
+      : file_(file), mode_(mode), access_(access) {}
   platform::FileHandle file_;
-  int mode_;
+  FileOpenModeC mode_;
   uint32_t access_;
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tnwcmn/services.h"
 #include "tnwcmn/text_object.h"
 
 namespace {
@@ -123,6 +124,31 @@ TEST(TextFormat, HostileFormatsNeverReadOrWriteOutsideTheList) {
   EXPECT_LE(a.fmt("%999999999999d").size(), static_cast<size_t>(tnw::kMaxWidth));
   EXPECT_LE(a.fmt("%.999999999f").size(), static_cast<size_t>(tnw::kMaxWidth) + 1);
   EXPECT_EQ(tnw::formatPositional("%d %s", nullptr), " ");
+}
+
+TEST(TextFormat, IllFormedBytesOfTheFormatBecomeReplacementCharacters) {
+  Args a;
+  a.i32(5);
+  struct Case {
+    const char* format;
+    const char* expected;
+  } cases[] = {
+      {"\xff[%d]", "\xEF\xBF\xBD[5]"},                         // a stray byte in the literal text
+      {"%d\xC3", "5\xEF\xBF\xBD"},                             // a sequence cut off at the end
+      {"\xE0\x80\xAF|%d", "\xEF\xBF\xBD|5"},                   // an overlong form
+      {"\xED\xA0\x80%d", "\xEF\xBF\xBD" "5"},                  // a surrogate
+      {"%\xff %d", "%\xEF\xBF\xBD 5"},                         // an unknown conversion kept as text
+      {"%1$\xC3\xA9|%d", "%1$\xC3\xA9|5"},                     // ... never splits a good character
+      {"caf\xC3\xA9 %d \xF0\x9F\x98\x80", "caf\xC3\xA9 5 \xF0\x9F\x98\x80"},  // good text is untouched
+  };
+  for (const auto& c : cases) EXPECT_EQ(a.fmt(c.format), c.expected) << c.format;
+
+  // The text service hands out the same well-formed text.
+  tnw::ArgList list{static_cast<int32_t>(a.items.size()), a.items.data()};
+  tnw::TextI* out = tnw::textService().formatUtf8("\xff[%d]", &list);
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(tnw::view(out), "\xEF\xBF\xBD[5]");
+  out->release();
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ TEST(StreamsPosix, WhatTheSystemCodePageLacksIsWrittenAsTilde) {
   const std::string keep = saved ? saved : "";
   test_support::setEnv("LC_ALL", "C");
   {
-    StreamWriterC w(FileStreamC::open(dir.file("s8.txt"), "s8.txt", kCreateAlways, platform::kAccessWrite, 0));
+    StreamWriterC w(FileStreamC::open(dir.file("s8.txt"), "s8.txt", FileOpenModeC::kCreateAlways, platform::kAccessWrite, 0));
     w.write(StringC::fromUtf8("caf\xC3\xA9 \xE4\xB8\xAD\n"));
   }
   if (saved)
@@ -38,7 +38,7 @@ TEST(StreamsPosix, TwoProcessesAppendingNeverOverwriteEachOther) {
   test_support::TempDirC dir;
   const std::string path = dir.file("shared.log");
   auto append = [&](char tag) {
-    FileStreamC* s = FileStreamC::open(path, "shared.log", kAppend, platform::kAccessWrite,
+    FileStreamC* s = FileStreamC::open(path, "shared.log", FileOpenModeC::kAppend, platform::kAccessWrite,
                                        platform::kShareRead | platform::kShareWrite);
     if (!s) return false;
     const std::string line = std::string(60, tag) + "\n";

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include <sstream>
 #include <thread>
 
@@ -15,7 +17,7 @@ class Streams : public ::testing::Test {
  protected:
   void SetUp() override { common_services::overrideErrorService(nullptr, true); }
   void TearDown() override { common_services::restoreErrorService(); }
-  FileStreamC* open(const std::string& name, int mode, uint32_t access = platform::kAccessWrite) {
+  FileStreamC* open(const std::string& name, FileOpenModeC mode, uint32_t access = platform::kAccessWrite) {
     return FileStreamC::open(dir.file(name), name, mode, access, platform::kShareRead | platform::kShareWrite);
   }
   std::string contents(const std::string& name) { return test_support::readFile(dir.file(name)); }
@@ -23,14 +25,14 @@ class Streams : public ::testing::Test {
 };
 
 TEST_F(Streams, EveryLineEndBecomesCrLf) {
-  StreamWriterC w(open("lines.txt", kCreateAlways));
+  StreamWriterC w(open("lines.txt", FileOpenModeC::kCreateAlways));
   EXPECT_EQ(w.write(StringC::fromUtf8("a\rb\r\nc\nd")), 0u);
   w.close();
   EXPECT_EQ(contents("lines.txt"), "a\r\nb\r\nc\r\nd");
 }
 
 TEST_F(Streams, MarksArePendingUntilTextIsWritten) {
-  StreamWriterC w(open("mark.txt", kCreateAlways), true, &utf8TextEncoding());
+  StreamWriterC w(open("mark.txt", FileOpenModeC::kCreateAlways), true, &utf8TextEncoding());
   w.setMarkPending(true);
   EXPECT_EQ(w.write(StringC()), 0u);
   EXPECT_EQ(contents("mark.txt"), "");  // an empty text writes no mark
@@ -39,7 +41,7 @@ TEST_F(Streams, MarksArePendingUntilTextIsWritten) {
   w.close();
   EXPECT_EQ(contents("mark.txt"), "\xEF\xBB\xBF\xC3\xA9!");
 
-  StreamWriterC be(open("be.txt", kCreateAlways), true, &utf16BETextEncoding());
+  StreamWriterC be(open("be.txt", FileOpenModeC::kCreateAlways), true, &utf16BETextEncoding());
   be.setMarkPending(true);
   be.write(StringC::fromUtf8("A\xF0\x9F\x98\x80"));
   be.close();
@@ -61,12 +63,12 @@ TEST_F(Streams, ReadersDetectMarksAndPresetEncodingsOnlyTheirOwn) {
   };
   for (const auto& c : cases) {
     test_support::writeFile(dir.file("r.txt"), c.bytes);
-    StreamReaderC r(open("r.txt", kOpenExisting, platform::kAccessRead), true, c.preset);
+    StreamReaderC r(open("r.txt", FileOpenModeC::kOpenExisting, platform::kAccessRead), true, c.preset);
     EXPECT_EQ(r.readToEnd().toUtf8(), c.text) << c.text;
   }
   // A preset UTF-16LE reader does not take a UTF-8 mark for its own.
   test_support::writeFile(dir.file("r.txt"), "\xEF\xBB\xBF");
-  StreamReaderC r(open("r.txt", kOpenExisting, platform::kAccessRead), true, &utf16LETextEncoding());
+  StreamReaderC r(open("r.txt", FileOpenModeC::kOpenExisting, platform::kAccessRead), true, &utf16LETextEncoding());
   EXPECT_EQ(r.readToEnd().toUtf8(), "\xEB\xAF\xAF\xEF\xBF\xBD");  // U+BBEF, then the odd byte as U+FFFD
 }
 
@@ -89,39 +91,47 @@ TEST_F(Streams, DecodersKeepIncompleteSequences) {
 
 TEST_F(Streams, LinesComeBackWhateverTheirEnds) {
   test_support::writeFile(dir.file("l.txt"), "one\r\ntwo\rthree\nfour");
-  StreamReaderC r(open("l.txt", kOpenExisting, platform::kAccessRead));
+  StreamReaderC r(open("l.txt", FileOpenModeC::kOpenExisting, platform::kAccessRead));
   StringC line;
   std::vector<std::string> lines;
   while (r.readLine(line)) lines.push_back(line.toUtf8());
   EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three", "four"}));
 }
 
+// A CreateFileW disposition is numbered differently from an open mode (the
+// disposition "create new" is the open mode "create always"): neither it nor
+// a bare number can be passed as one.
+static_assert(!std::is_invocable_v<decltype(&FileStreamC::open), const std::string&, const std::string&,
+                                   platform::Disposition, uint32_t, uint32_t>);
+static_assert(!std::is_invocable_v<decltype(&FileStreamC::open), const std::string&, const std::string&, int,
+                                   uint32_t, uint32_t>);
+
 TEST_F(Streams, OpenModesAndTheirFailures) {
-  EXPECT_EQ(open("absent.txt", kOpenExisting, platform::kAccessRead), nullptr);
-  EXPECT_EQ(open("absent.txt", kTruncateExisting), nullptr);
-  EXPECT_EQ(open("x.txt", kAppend, platform::kAccessRead), nullptr);  // append needs write access
-  FileStreamC* s = open("new.txt", kCreateNew);
+  EXPECT_EQ(open("absent.txt", FileOpenModeC::kOpenExisting, platform::kAccessRead), nullptr);
+  EXPECT_EQ(open("absent.txt", FileOpenModeC::kTruncateExisting), nullptr);
+  EXPECT_EQ(open("x.txt", FileOpenModeC::kAppend, platform::kAccessRead), nullptr);  // append needs write access
+  FileStreamC* s = open("new.txt", FileOpenModeC::kCreateNew);
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->write("abc", 3), 0u);
   char buf[4];
   EXPECT_EQ(s->read(buf, 4), -1);  // not opened for reading
   delete s;
-  EXPECT_EQ(open("new.txt", kCreateNew), nullptr);
-  s = open("new.txt", kAppend, platform::kAccessWrite | platform::kAccessRead);
+  EXPECT_EQ(open("new.txt", FileOpenModeC::kCreateNew), nullptr);
+  s = open("new.txt", FileOpenModeC::kAppend, platform::kAccessWrite | platform::kAccessRead);
   ASSERT_NE(s, nullptr);
   s->setPosition(0, 0);
   s->write("de", 2);  // appended, whatever the position
   EXPECT_EQ(s->length(), 5);
   delete s;
   EXPECT_EQ(contents("new.txt"), "abcde");
-  s = open("new.txt", kCreateAlways);
+  s = open("new.txt", FileOpenModeC::kCreateAlways);
   delete s;
   EXPECT_EQ(contents("new.txt"), "");
 }
 
 TEST_F(Streams, TwoAppendersNeverOverwriteEachOther) {
   auto appender = [&](char tag) {
-    FileStreamC* s = open("shared.log", kAppend);
+    FileStreamC* s = open("shared.log", FileOpenModeC::kAppend);
     ASSERT_NE(s, nullptr);
     const std::string line = std::string(40, tag) + "\n";
     for (int i = 0; i < 500; ++i) ASSERT_EQ(s->write(line.data(), static_cast<uint32_t>(line.size())), 0u);
@@ -143,8 +153,8 @@ TEST_F(Streams, TwoAppendersNeverOverwriteEachOther) {
 
 TEST_F(Streams, CopyAndHandleStreams) {
   test_support::writeFile(dir.file("src.bin"), std::string(3000, 'x') + "end");
-  FileStreamC* in = open("src.bin", kOpenExisting, platform::kAccessRead);
-  FileStreamC* out = open("dst.bin", kCreateAlways);
+  FileStreamC* in = open("src.bin", FileOpenModeC::kOpenExisting, platform::kAccessRead);
+  FileStreamC* out = open("dst.bin", FileOpenModeC::kCreateAlways);
   ASSERT_TRUE(in && out);
   EXPECT_EQ(out->copyFrom(*in, 2500), 0u);
   EXPECT_EQ(out->copyAllFrom(*in), 0u);
@@ -153,14 +163,14 @@ TEST_F(Streams, CopyAndHandleStreams) {
   EXPECT_EQ(contents("dst.bin"), std::string(3000, 'x') + "end");
 
   uint32_t error = 0;
-  platform::FileHandle h = platform::openFile(dir.file("fd.bin"), platform::kCreateAlways, platform::kAccessWrite,
+  platform::FileHandle h = platform::openFile(dir.file("fd.bin"), platform::Disposition::kCreateAlways, platform::kAccessWrite,
                                               0, false, &error);
   ASSERT_NE(h, platform::kNoFile);
   {
     FDOutputStreamC fd(h, true);
     EXPECT_EQ(fd.write("via handle", 10), 0u);
   }
-  h = platform::openFile(dir.file("fd.bin"), platform::kOpenExisting, platform::kAccessRead, 0, false, &error);
+  h = platform::openFile(dir.file("fd.bin"), platform::Disposition::kOpenExisting, platform::kAccessRead, 0, false, &error);
   FDInputStreamC fdin(h, true);
   char buf[32];
   EXPECT_EQ(fdin.read(buf, sizeof buf), 10);
