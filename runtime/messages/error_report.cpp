@@ -8,9 +8,7 @@
 StringC formatMessage(uint32_t identifier, const StringC& defaultText, const ArgListC& args, int32_t* status) {
   message_record::ParsedC r = ErrCatSwitchC::instance().fetchMessage(identifier, defaultText.utf8());
   if (status) *status = r.status;
-  StringC text = StringC::fromUtf8(r.text).format(args);
-  if (!r.detail.empty()) text = text + StringC::fromUtf8(" - ") + StringC::fromUtf8(r.detail).format(args);
-  return text;
+  return StringC::fromUtf8(r.text).format(args);
 }
 
 uint32_t raiseError(uint32_t identifier, const StringC& defaultText, const ArgListC& args) {

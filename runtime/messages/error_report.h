@@ -1,8 +1,10 @@
 // Raising a catalogued error: the message's text is fetched (module
 // catalog, process catalog, default), formatted with the arguments and,
 // when its kind is reportable (status not 0), handed to the suite's error
-// service, if the process has one. A record's detail field, formatted with
-// the same arguments, follows the text after " - ".
+// service, if the process has one. The report is the record's text field
+// alone: a record's detail ("Error code %d") is written for other argument
+// lists than the message's, and formatted with these it would show the
+// wrong numbers.
 #pragma once
 
 #include <cstdint>

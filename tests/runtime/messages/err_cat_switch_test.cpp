@@ -5,35 +5,13 @@
 #include <vector>
 
 #include "catalog_fixture.h"
+#include "recording_errors.h"
 #include "runtime/services/common_services.h"
 #include "runtime/messages/error_report.h"
 
 namespace {
 
 const char* const kSuiteKey = "SOFTWARE\\Tarnwell Corp\\Tarnwell";
-
-// Records what reaches the error service.
-class RecordingErrors final : public tnw::ErrorServiceI {
- public:
-  struct Report {
-    uint32_t id;
-    int32_t status;
-    std::string text;
-  };
-  std::vector<Report> reports;
-
-  void report(uint32_t id, int32_t status, tnw::TextI* text) override {
-    reports.push_back({id, status, StringC::adopt(text).toUtf8()});
-  }
-  uint32_t reportCount() override { return static_cast<uint32_t>(reports.size()); }
-  uint32_t lastIdentifier() override { return reports.empty() ? 0 : reports.back().id; }
-  tnw::TextI* lastText() override { return nullptr; }
-  void* saveState() override { return nullptr; }
-  void restoreState(void*) override {}
-  void clearState() override {}
-  tnw::ErrorThreadI* attachThread() override { return nullptr; }
-  void detachThread(tnw::ErrorThreadI*) override {}
-};
 
 // A process catalog as an embedding program would install it.
 class ProcessCatalog final : public tnw::ErrCatalogI {
@@ -114,7 +92,7 @@ TEST_F(ErrCatSwitch, ErrorReportsFormatTheTextAndSkipUnreportedKinds) {
   ASSERT_EQ(errors.reports.size(), 2u);
   EXPECT_EQ(errors.reports[0].id, 0xE18D01F4u);
   EXPECT_EQ(errors.reports[0].status, 4);
-  EXPECT_EQ(errors.reports[0].text, "Failed to create new thread - Error code 8");
+  EXPECT_EQ(errors.reports[0].text, "Failed to create new thread");
   EXPECT_EQ(errors.reports[1].status, 3);
   EXPECT_EQ(errors.reports[1].text, "Value 'Delay' is 5");
 }
