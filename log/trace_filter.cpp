@@ -1,10 +1,10 @@
 #include "log/trace_filter.h"
 
-#include <cctype>
-
 namespace {
 
-bool alpha(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+// ASCII letters only: isalpha follows the locale, and a byte above 0x7F that
+// a Latin-1 locale calls a letter would index the masks out of range.
+bool alpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool digit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads a decimal number, saturating far above 31.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include <functional>
 #include <map>
 #include <sstream>
@@ -44,6 +46,28 @@ TEST(TraceFilter, Specifications) {
   for (int32_t n : {-1, 32, 256, 0x100}) EXPECT_FALSE(all.accepts('G', n)) << n;
   EXPECT_FALSE(all.accepts('@', 0));
   EXPECT_FALSE(all.accepts('{', 0));
+}
+
+// Under a Latin-1 C library locale, bytes above 0x7F are letters to isalpha;
+// to the filter only A-Z and a-z are, or a "LogLevel" such as "\xE90-3"
+// would index the masks with a negative number.
+TEST(TraceFilter, OnlyAsciiLettersCountWhateverTheLocale) {
+  const std::string before = setlocale(LC_CTYPE, nullptr);
+  bool latin1 = false;
+  for (const char* name : {"en_US.ISO-8859-1", "en_US.iso88591", ".1252", "English_United States.1252"})
+    if (setlocale(LC_CTYPE, name)) {
+      latin1 = true;
+      break;
+    }
+  TraceC t;
+  const bool ok = t.parse("\xE9" "0-3,\xC0-,\xFF" "G2");
+  setlocale(LC_CTYPE, before.c_str());
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(t.accepts('G', 2));
+  EXPECT_FALSE(t.accepts('G', 1));
+  for (int letter = 'A'; letter <= 'z'; ++letter)
+    if (letter != 'G') EXPECT_EQ(t.mask(static_cast<char>(letter)), 0u) << static_cast<char>(letter);
+  if (!latin1) GTEST_SKIP() << "no Latin-1 locale on this machine: the bytes were not letters to isalpha either";
 }
 
 class MapSettings final : public log_LogSettingsI {
