@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "files/file_service.h"
+#include "platform/file_system.h"
 #include "log/log_manager.h"
 
 namespace {
@@ -31,9 +32,14 @@ void log_LogFileLoggerC::open(log_LogSettingsI& settings) {
   if (hasWildcards(file_.text())) return;
   const FileNameC dir = file_.parent();
   if (!dir.isEmpty() && !fs.isDirectory(dir)) fs.createDirectory(dir, true);
-  if (limit > 0 && !old.isEmpty() && !hasWildcards(old.text()) && old.text() != file_.text()) {
-    FileStreamC* probe = FileStreamC::open(file_.nativePath(), file_.text(), FileOpenModeC::kOpenExisting, platform::kAccessRead,
-                                           platform::kShareRead | platform::kShareWrite);
+  // A missing log has size 0: it is not probed, so a first start reports
+  // nothing. The old name is compared as a file, not as text: another
+  // spelling of the log ("c:\logs\A.LOG", "sub\..\a.log") would otherwise be
+  // removed first, and the log with it.
+  if (limit > 0 && !old.isEmpty() && !hasWildcards(old.text()) && fs.isFile(file_) &&
+      !platform::sameFile(old.nativePath(), file_.nativePath(), nullptr)) {
+    FileStreamC* probe = FileStreamC::open(file_.nativePath(), file_.text(), FileOpenModeC::kOpenExisting,
+                                           platform::kAccessRead, platform::kShareRead | platform::kShareWrite);
     const int64_t size = probe ? probe->length() : -1;
     delete probe;
     if (size > limit) {

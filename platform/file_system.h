@@ -35,7 +35,9 @@ int renameFile(const std::string& from, const std::string& to);
 int removeTree(const std::string& native);
 
 // Whether two existing names are one file (GetShortPathNameW on Windows,
-// device and inode on Linux). *known is false when that couldn't be told.
+// device and inode on Linux). *known is false when that couldn't be told
+// (a name does not exist); the names are then compared as the file system
+// compares them: without regard to case on Windows, byte for byte on Linux.
 bool sameFile(const std::string& a, const std::string& b, bool* known);
 
 }  // namespace platform

@@ -63,7 +63,7 @@ bool sameFile(const std::string& a, const std::string& b, bool* known) {
   struct stat sa {}, sb {};
   const bool ok = stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0;
   if (known) *known = ok;
-  return ok && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  return ok ? sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino : a == b;
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "catalog_fixture.h"
+#include "recording_errors.h"
 #include "files/file_service.h"
 #include "platform/process.h"
 #include "runtime/services/common_services.h"
@@ -211,6 +212,36 @@ TEST_F(Logging, AFailedMoveKeepsTheLog) {
     run([](log_LogManagerC&) {});
     EXPECT_EQ(test_support::readFile(dir.file("logs/agent.log")).rfind("keep me", 0), 0u) << old;
   }
+}
+
+// Another spelling of the live log as "LogFileOld": removing "the old file"
+// would remove the log itself.
+TEST_F(Logging, AnotherNameOfTheLogIsNeverRemovedAsTheOldOne) {
+  settings.values["LogFileSize"] = "5";
+  test_support::writeFile(dir.file("logs/sub/placeholder"), "");
+  test_support::writeFile(dir.file("logs/agent.log"), "keep me, I am the log");
+  // Names that differ only in case are one file where the file system says so
+  // (Windows), two files elsewhere.
+  const bool caseBlind = fileService().isFile(FileNameC(dir.file("LOGS/AGENT.LOG")));
+  std::vector<std::string> others = {dir.file("logs/sub/../agent.log")};
+  if (caseBlind) others.push_back(dir.file("LOGS/AGENT.LOG"));
+  for (const std::string& other : others) {
+    settings.values["LogFileOld"] = other;
+    const std::string text = run([](log_LogManagerC& m) { m.log('G', 0, 0xE1B30015, StringC::fromUtf8("more")); });
+    EXPECT_EQ(text.rfind("keep me, I am the log", 0), 0u) << other;
+  }
+}
+
+// The first start of an agent with a size limit: no log yet, nothing to
+// report.
+TEST_F(Logging, AMissingLogIsNotAnError) {
+  RecordingErrors errors;
+  common_services::overrideErrorService(&errors, false);
+  settings.values["LogFileOld"] = dir.file("logs/agent.old");
+  settings.values["LogFileSize"] = "100";
+  const std::string text = run([](log_LogManagerC& m) { m.log('G', 0, 0xE1B30015, StringC::fromUtf8("first")); });
+  EXPECT_EQ(lines(text).size(), 1u);
+  for (const auto& r : errors.reports) ADD_FAILURE() << std::hex << r.id << " " << r.text;
 }
 
 TEST_F(Logging, WildcardsInTheFileNameStopRotationAndDirectoryCreation) {
