@@ -71,9 +71,7 @@ int32_t ZanFileServiceC::move(const FileNameC& from, const FileNameC& to) {
   const std::string src = from.nativePath();
   const std::string dst = to.nativePath();
   if (isFile(from) && isFile(to)) {
-    bool known = false;
-    const bool same = platform::sameFile(src, dst, &known);
-    if (known ? same : src == dst) return 0;
+    if (platform::sameFile(src, dst, nullptr)) return 0;
     remove(to, false, true);
   }
   const int e = platform::renameFile(src, dst);

@@ -259,8 +259,7 @@ class Sys8Decoder final : public TextDecoderWithUnusedBytesC {
       }
     }
     *used = end;
-    const std::string chunk = d.substr(0, end);
-    const StringC s(chunk.c_str(), "system-8");
+    const StringC s(d.data(), static_cast<int32_t>(end), "system-8");
     if (s.utf8().find("\xEF\xBF\xBD") != std::string_view::npos) invalid_ = true;
     return s.toUtf8();
   }

@@ -39,4 +39,6 @@ const char16_t* KVAStringC::wide() const {
   return wide_->c_str();
 }
 
-StringC KVAStringC::toStringC() const { return StringC(narrow_.c_str(), "system-8"); }
+StringC KVAStringC::toStringC() const {
+  return StringC(narrow_.data(), static_cast<int32_t>(narrow_.size()), "system-8");
+}

@@ -49,6 +49,11 @@ StringC::StringC(const char* text, const char* encoding) {
   text_ = t ? t : emptyText();
 }
 
+StringC::StringC(const char* bytes, int32_t length, const char* encoding) {
+  tnw::TextI* t = bytes && length > 0 ? common_services::textService()->create(bytes, length, encoding) : nullptr;
+  text_ = t ? t : emptyText();
+}
+
 StringC::StringC(const char16_t* text, int32_t units) {
   tnw::TextI* t = text ? common_services::textService()->create(text, units, "wchar_t") : nullptr;
   text_ = t ? t : emptyText();

@@ -27,6 +27,10 @@ class StringC {
   // `text` in the named encoding: "ascii", "system-8", "utf8", "wchar_t"
   // (then `text` points at char16_t units). An unknown name gives "".
   StringC(const char* text, const char* encoding);
+  // `length` bytes of `bytes` in the named 8-bit encoding, NULs included:
+  // use this wherever the length is known, since a NUL would end the text
+  // above.
+  StringC(const char* bytes, int32_t length, const char* encoding);
   // UTF-16 ("wchar_t"); units -1: up to a NUL.
   explicit StringC(const char16_t* text, int32_t units = -1);
   explicit StringC(char32_t c);

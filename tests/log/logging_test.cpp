@@ -66,8 +66,11 @@ TEST(TraceFilter, OnlyAsciiLettersCountWhateverTheLocale) {
   EXPECT_TRUE(ok);
   EXPECT_TRUE(t.accepts('G', 2));
   EXPECT_FALSE(t.accepts('G', 1));
-  for (int letter = 'A'; letter <= 'z'; ++letter)
-    if (letter != 'G') EXPECT_EQ(t.mask(static_cast<char>(letter)), 0u) << static_cast<char>(letter);
+  for (int letter = 'A'; letter <= 'z'; ++letter) {
+    if (letter != 'G') {
+      EXPECT_EQ(t.mask(static_cast<char>(letter)), 0u) << static_cast<char>(letter);
+    }
+  }
   if (!latin1) GTEST_SKIP() << "no Latin-1 locale on this machine: the bytes were not letters to isalpha either";
 }
 

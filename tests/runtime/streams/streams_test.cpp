@@ -98,6 +98,19 @@ TEST_F(Streams, LinesComeBackWhateverTheirEnds) {
   EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three", "four"}));
 }
 
+// A NUL byte is text like any other: the system decoder keeps what follows
+// it, in one chunk as across chunks.
+TEST(TextEncodings, SystemDecodingKeepsTextAfterANul) {
+  const std::string bytes("ab\0cd", 5);
+  auto whole = systemTextEncoding().createDecoder();
+  EXPECT_EQ(whole->decode(bytes.data(), bytes.size()) + whole->finish(), bytes);
+  auto split = systemTextEncoding().createDecoder();
+  std::string out = split->decode(bytes.data(), 3);
+  out += split->decode(bytes.data() + 3, 2);
+  EXPECT_EQ(out + split->finish(), bytes);
+  EXPECT_EQ(StringC(bytes.data(), 5, "system-8").utf8(), bytes);
+}
+
 // A CreateFileW disposition is numbered differently from an open mode (the
 // disposition "create new" is the open mode "create always"): neither it nor
 // a bare number can be passed as one.
