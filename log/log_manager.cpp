@@ -122,9 +122,9 @@ int32_t log_LogManagerC::LogV(int letter, int32_t number, int32_t set, int32_t m
 
 int32_t log_LogManagerC::log(int letter, int32_t number, uint32_t identifier, const StringC& defaultText,
                              const ArgListC& args) {
-  const int32_t r = LogV(letter, number, static_cast<int32_t>((identifier >> 16) & 0xFFF),
-                         static_cast<int32_t>(identifier & 0xFFFF), defaultText, args);
-  return r == kEFail ? r : 0;
+  LogV(letter, number, static_cast<int32_t>((identifier >> 16) & 0xFFF), static_cast<int32_t>(identifier & 0xFFFF),
+       defaultText, args);
+  return 0;
 }
 
 int32_t log_LogManagerC::logVa(int letter, int32_t number, int32_t set, int32_t message, const char* defaultText,
@@ -138,10 +138,10 @@ int32_t log_LogManagerC::logVa(int letter, int32_t number, int32_t set, int32_t 
 int32_t log_LogManagerC::Log(int letter, int32_t number, uint32_t identifier, const char* defaultText, ...) {
   va_list ap;
   va_start(ap, defaultText);
-  const int32_t r = logVa(letter, number, static_cast<int32_t>((identifier >> 16) & 0xFFF),
-                          static_cast<int32_t>(identifier & 0xFFFF), defaultText, ap);
+  logVa(letter, number, static_cast<int32_t>((identifier >> 16) & 0xFFF), static_cast<int32_t>(identifier & 0xFFFF),
+        defaultText, ap);
   va_end(ap);
-  return r == kEFail ? r : 0;
+  return 0;
 }
 
 int32_t log_LogManagerC::LogMsg(int letter, int32_t number, int32_t set, int32_t message, const char* defaultText,

@@ -7,7 +7,8 @@
 // default 1), the file logger's "LogFile", "LogFileOld", "LogFileSize", and
 // the catalog path ("LogMsgCatPath", else ProgramPath\system\qblog.cat).
 // A missing catalog file means the built-in texts; after closeCatalog()
-// every LogV answers E_FAIL and writes nothing.
+// nothing is written: LogV and LogMsg answer E_FAIL, while Log, log and the
+// plain text answer 0, as they always do.
 //
 // Slot order (the suite's logger interface, on IUnknown): 0 QueryInterface,
 // 1 AddRef, 2 Release, 3 plain text, 4 catalog text query, 5 Log, 6 LogMsg,

@@ -303,7 +303,11 @@ TEST_F(Logging, TheLogCatalogReplacesTextsUntilItIsClosed) {
     ASSERT_TRUE(m.catalog()->isOpen());
     m.log('G', 0, 0xE1B30008, StringC::fromUtf8("{i}Endpoint monitor started"));
     EXPECT_EQ(m.CloseCatalog(), 0);
-    EXPECT_EQ(m.log('G', 0, 0xE1B30008, StringC::fromUtf8("after")), log_LogManagerC::kEFail);
+    EXPECT_EQ(m.log('G', 0, 0xE1B30008, StringC::fromUtf8("after")), 0);
+    EXPECT_EQ(m.Log('G', 0, 0xE1B30008, "after"), 0);
+    EXPECT_EQ(m.LogText("after"), 0);
+    EXPECT_EQ(m.LogV('G', 0, 435, 8, StringC::fromUtf8("after"), ArgListC()), log_LogManagerC::kEFail);
+    EXPECT_EQ(m.LogMsg('G', 0, 435, 8, "after"), log_LogManagerC::kEFail);
   }));
   ASSERT_EQ(out.size(), 1u);
   // The catalog is read as system-8 text.
