@@ -1,6 +1,9 @@
-#include <cstring>
+#include <algorithm>
+#include <cstdio>
 #include <string>
+#include <vector>
 
+#include "tnwcmn/code_page.h"
 #include "tnwcmn/reg_store.h"
 #include "tnwcmn/utf8.h"
 
@@ -8,23 +11,12 @@ namespace tnw::reg {
 
 namespace {
 
-// Converts the file's bytes to UTF-8: UTF-16LE with a byte-order mark, or
-// UTF-8 with or without one.
-std::string decodeFile(std::string_view bytes, const std::string& file, std::vector<std::string>& problems) {
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    size_t units = (bytes.size() - 2) / 2;
-    if ((bytes.size() - 2) % 2 != 0) problems.push_back(file + ":1: odd number of bytes in a UTF-16 file; the last byte is ignored");
-    std::u16string w(units, u'\0');
-    for (size_t i = 0; i < units; ++i)
-      w[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                   (static_cast<unsigned char>(bytes[3 + 2 * i]) << 8));
-    return utf8::fromUtf16(w.data(), w.size());
-  }
-  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  std::string out;
-  utf8::sanitize(bytes, out);
-  return out;
+std::u16string utf16le(std::string_view bytes) {
+  std::u16string w(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < w.size(); ++i)
+    w[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                 (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  return w;
 }
 
 std::string_view trim(std::string_view s) {
@@ -83,37 +75,42 @@ bool readHexBytes(std::string_view s, std::string& out) {
 
 class Loader {
  public:
-  Loader(const std::string& file, Store& store, std::vector<std::string>& problems)
-      : file_(file), store_(store), problems_(problems) {}
+  Loader(const std::string& file, Store& store, std::vector<std::string>& problems, uint32_t codePage)
+      : file_(file), store_(store), problems_(problems), codePage_(codePage) {}
 
-  void run(const std::string& text) {
+  // `eightBit`: the text is the file's own bytes, without a byte-order mark;
+  // the header says how to read them. Otherwise it is UTF-8 already.
+  void run(std::string_view text, bool eightBit) {
     size_t pos = 0;
     size_t lineNo = 0;
     bool headerSeen = false;
+    std::string decoded;
     while (pos < text.size()) {
       size_t end = text.find('\n', pos);
-      if (end == std::string::npos) end = text.size();
+      if (end == std::string_view::npos) end = text.size();
       ++lineNo;
-      std::string_view raw(text.data() + pos, end - pos);
+      std::string_view raw = text.substr(pos, end - pos);
       pos = end + 1;
       if (raw.size() > kMaxPhysicalLine) {
-        problem(lineNo, "line of " + std::to_string(raw.size()) + " bytes is too long; skipped");
-        skipContinuation_ = raw.size() && trim(raw).back() == '\\';
+        longLine(lineNo, raw);
         continue;
       }
       std::string_view line = trim(raw);
+      // A comment is never read, so its bytes are neither decoded nor reported.
+      if (eightBit && headerSeen && !isComment(line) && !utf8::isAscii(line)) line = decodeLine(lineNo, line, decoded);
       if (skipContinuation_) {  // rest of a value that was already refused
-        skipContinuation_ = !line.empty() && line.back() == '\\';
+        if (!isComment(line)) skipContinuation_ = continues(line);
         continue;
       }
       if (!pending_.empty()) {
+        if (isComment(line)) continue;
         if (pending_.size() + line.size() > kMaxLogicalLine) {
           problem(pendingLine_, "continued value is too long; skipped");
           pending_.clear();
-          skipContinuation_ = !line.empty() && line.back() == '\\';
+          skipContinuation_ = continues(line);
           continue;
         }
-        if (!line.empty() && line.back() == '\\') {
+        if (continues(line)) {
           pending_.append(line.substr(0, line.size() - 1));
           continue;
         }
@@ -123,7 +120,7 @@ class Loader {
         valueLine(pendingLine_, whole);
         continue;
       }
-      if (line.empty() || line.front() == ';') continue;
+      if (line.empty() || isComment(line)) continue;
       if (!headerSeen) {
         if (line == "Windows Registry Editor Version 5.00") {
           headerSeen = true;
@@ -142,7 +139,7 @@ class Loader {
         keyLine(lineNo, line);
         continue;
       }
-      if (line.back() == '\\') {
+      if (continues(line)) {
         pending_.assign(line.substr(0, line.size() - 1));
         pendingLine_ = lineNo;
         continue;
@@ -155,6 +152,46 @@ class Loader {
  private:
   void problem(size_t line, const std::string& what) {
     problems_.push_back(file_ + ":" + std::to_string(line) + ": " + what);
+  }
+
+  static bool isComment(std::string_view line) { return !line.empty() && line.front() == ';'; }
+  static bool continues(std::string_view line) { return !line.empty() && line.back() == '\\'; }
+
+  // A line too long to read refuses the value it belongs to; the lines it
+  // continues to (it may end in "\\" itself) belong to that value as well.
+  void longLine(size_t lineNo, std::string_view raw) {
+    const std::string size = std::to_string(raw.size());
+    if (!pending_.empty()) {
+      problem(pendingLine_, "continued value is too long (line " + std::to_string(lineNo) + " has " + size + " bytes); skipped");
+      pending_.clear();
+    } else {
+      problem(lineNo, "line of " + size + " bytes is too long; skipped");
+    }
+    skipContinuation_ = continues(trim(raw));
+  }
+
+  // An 8-bit line after the header as UTF-8, held in `buffer`.
+  std::string_view decodeLine(size_t lineNo, std::string_view line, std::string& buffer) {
+    if (!wide_) {
+      decodeAnsi(lineNo, line, buffer);
+    } else {
+      utf8::sanitize(line, buffer);
+    }
+    return buffer;
+  }
+
+  void decodeAnsi(size_t lineNo, std::string_view bytes, std::string& out) {
+    std::vector<size_t> bad;
+    codepage::decode(codePage_, bytes, out, bad);
+    if (bad.empty()) return;
+    char first[8];
+    std::snprintf(first, sizeof first, "0x%02X", static_cast<unsigned>(static_cast<unsigned char>(bytes[bad.front()])));
+    const std::string page = "code page " + std::to_string(codePage_);
+    if (bad.size() == 1)
+      problem(lineNo, "byte " + std::string(first) + " is not a character of " + page + "; read as U+FFFD");
+    else
+      problem(lineNo, std::to_string(bad.size()) + " bytes are not characters of " + page + " (the first is " + first +
+                          "); read as U+FFFD");
   }
 
   void keyLine(size_t lineNo, std::string_view line) {
@@ -276,9 +313,10 @@ class Loader {
       return;
     }
     if (!wide_ && (v.type == 2 || v.type == 7)) {
-      // REGEDIT4 files hold these as 8-bit text; the store keeps UTF-16LE.
+      // REGEDIT4 files hold these as 8-bit text in the ANSI code page, however
+      // the file itself is encoded; the store keeps UTF-16LE.
       std::string text;
-      utf8::sanitize(v.data, text);
+      decodeAnsi(lineNo, v.data, text);
       v.data.clear();
       appendUtf16le(v.data, text);
       if (v.data.size() < 2 || v.data.compare(v.data.size() - 2, 2, std::string(2, '\0')) != 0)
@@ -290,8 +328,9 @@ class Loader {
   const std::string& file_;
   Store& store_;
   std::vector<std::string>& problems_;
+  const uint32_t codePage_;
   KeyNode* key_ = nullptr;
-  bool wide_ = true;
+  bool wide_ = true;  // "Windows Registry Editor Version 5.00", not "REGEDIT4"
   std::string pending_;
   size_t pendingLine_ = 0;
   bool skipContinuation_ = false;
@@ -300,13 +339,24 @@ class Loader {
 }  // namespace
 
 void loadRegFile(std::string_view bytes, const std::string& fileName, Store& store,
-                 std::vector<std::string>& problems) {
+                 std::vector<std::string>& problems, uint32_t ansiCodePage) {
   if (bytes.size() > kMaxFileBytes) {
     problems.push_back(fileName + ":0: file of " + std::to_string(bytes.size()) + " bytes is too large; skipped");
     return;
   }
-  const std::string text = decodeFile(bytes, fileName, problems);
-  Loader(fileName, store, problems).run(text);
+  Loader loader(fileName, store, problems, ansiCodePage);
+  if (bytes.substr(0, 2) == "\xFF\xFE") {
+    bytes.remove_prefix(2);
+    if (bytes.size() % 2 != 0) problems.push_back(fileName + ":1: odd number of bytes in a UTF-16 file; the last byte is ignored");
+    const std::u16string w = utf16le(bytes);
+    loader.run(utf8::fromUtf16(w.data(), w.size()), false);
+  } else if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    std::string text;
+    utf8::sanitize(bytes.substr(3), text);
+    loader.run(text, false);
+  } else {
+    loader.run(bytes, true);
+  }
 }
 
 }  // namespace tnw::reg

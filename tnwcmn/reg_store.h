@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tnwcmn/code_page.h"
+
 namespace tnw::reg {
 
 struct Value {
@@ -60,8 +62,28 @@ class Store {
 // Loads one file's bytes into the store. Every problem is appended to
 // `problems` as "<file>:<line>: <what>"; a bad line is skipped and loading
 // goes on with the next one. A file without a valid header loads nothing.
+//
+// A file is UTF-16LE with a byte-order mark, or UTF-8 with one; without a
+// mark a "REGEDIT4" file is 8-bit text in the code page `ansiCodePage` (as
+// regedit writes it) and any other is UTF-8. The strings of hex(2) and
+// hex(7) data in a "REGEDIT4" file are always in that code page. Bytes the
+// code page leaves undefined are read as U+FFFD and reported.
+//
+// A value continued over lines ending in "\" goes on across comment lines.
+// A physical line over kMaxPhysicalLine is skipped; inside a continued value
+// it refuses that whole value (reported at the value's first line). Either
+// way the lines it continues to go with it, and reading starts clean after.
+//
+// The machine root names its ANSI code page in the file kAnsiCodePageFile.
 void loadRegFile(std::string_view bytes, const std::string& fileName, Store& store,
-                 std::vector<std::string>& problems);
+                 std::vector<std::string>& problems, uint32_t ansiCodePage = codepage::kWindows1252);
+
+// The file of a machine root (MACHINE/ansi-code-page, for a remote machine
+// MACHINE/remote/<name>/ansi-code-page) that names the machine's ANSI code
+// page by number, as GetACP answers: "1251" (see codepage::parseNamed for
+// what else it may hold). Without it the code page is Windows-1252; a
+// change of it reloads the store.
+inline constexpr const char* kAnsiCodePageFile = "ansi-code-page";
 
 // Limits that keep a hostile file from costing unbounded memory or time.
 inline constexpr size_t kMaxFileBytes = 64u << 20;

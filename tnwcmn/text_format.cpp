@@ -148,6 +148,13 @@ void renderString(std::string& out, const Spec& s, const Arg* a) {
 }  // namespace
 
 std::string formatPositional(std::string_view f, const ArgList* args) {
+  // Replacing up front, not piece by piece: an unknown conversion is copied
+  // as text and may be the first byte of a character whose rest follows.
+  std::string clean;
+  if (!utf8::isAscii(f)) {
+    utf8::sanitize(f, clean);
+    f = clean;
+  }
   std::string out;
   out.reserve(f.size() + 32);
   int next = 1;

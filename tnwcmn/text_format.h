@@ -5,6 +5,10 @@
 // a position the list lacks or whose type the conversion cannot take renders
 // as empty text, widths and precisions are capped at kMaxWidth, and nothing
 // is ever read beyond the list.
+//
+// The result is well-formed UTF-8 whatever the format holds: ill-formed
+// bytes of the format (in its literal text as in a directive kept as text)
+// come out as U+FFFD, as everywhere else in the text service.
 #pragma once
 
 #include <string>

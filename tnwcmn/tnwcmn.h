@@ -111,7 +111,8 @@ class TextServiceI {
                         int32_t* needed) = 0;
   virtual int32_t isKnownEncoding(const char* encoding) = 0;                  // 4
   virtual TextI* format(TextI* format, const ArgList* args) = 0;              // 5
-  virtual TextI* formatUtf8(const char* format, const ArgList* args) = 0;     // 6
+  // 6: as 5, the format given as UTF-8; its ill-formed bytes come out as U+FFFD.
+  virtual TextI* formatUtf8(const char* format, const ArgList* args) = 0;
   virtual int32_t compare(TextI* a, TextI* b) = 0;                            // 7: byte order, -1/0/1
   virtual TextI* concat(TextI* a, TextI* b) = 0;                              // 8
   // 9: decodes `length` units of data (bytes, or char16_t for "wchar_t";

@@ -13,7 +13,9 @@ const char* const kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
 struct Loaded {
   Store store;
   std::vector<std::string> problems;
-  explicit Loaded(const std::string& text) { tnw::reg::loadRegFile(text, "t.reg", store, problems); }
+  explicit Loaded(const std::string& text, uint32_t codePage = tnw::codepage::kWindows1252) {
+    tnw::reg::loadRegFile(text, "t.reg", store, problems, codePage);
+  }
 
   const tnw::reg::Value* value(const std::string& key, const std::string& name) const {
     const auto* node = store.find("HKEY_LOCAL_MACHINE", tnw::reg::splitPath(key));
@@ -147,6 +149,91 @@ TEST(RegStore, FilesWithoutHeaderHugeLinesAndOddUtf16AreSafe) {
     Loaded r(odd);
     ASSERT_GE(r.problems.size(), 1u);
     EXPECT_NE(r.problems[0].find("odd number of bytes"), std::string::npos);
+  }
+}
+
+TEST(RegStore, ALongLineInsideAContinuedValueRefusesThatValueAndNothingAfterIt) {
+  const size_t n = tnw::reg::kMaxPhysicalLine + 1;
+  std::string hexLine = "  ";
+  while (hexLine.size() + 3 <= n) hexLine += "0a,";
+  hexLine.resize(n, ' ');
+  struct Case {
+    const char* what;
+    std::string longLine;  // line 5
+    std::string rest;      // what follows it, before "After"
+  } cases[] = {
+      {"the long line ends the value", hexLine, ""},
+      {"the value goes on after it", hexLine.substr(1) + "\\", "  0b,\\\n; a comment ends nothing\n  0c\n"},
+      {"a long line of blanks", std::string(n, ' '), ""},
+      {"a long line of line ends", std::string(n, '\r'), ""},
+  };
+  for (const auto& c : cases) {
+    Loaded r(std::string(kHeader) +                   // lines 1-2
+             "[HKEY_LOCAL_MACHINE\\K]\n"             // 3
+             "\"Data\"=hex:01,02,\\\n" +             // 4
+             c.longLine + "\n" +                     // 5
+             c.rest +
+             "\"After\"=\"kept\"\n");
+    EXPECT_EQ(r.problems, std::vector<std::string>{"t.reg:4: continued value is too long (line 5 has " +
+                                                   std::to_string(c.longLine.size()) + " bytes); skipped"})
+        << c.what;
+    EXPECT_EQ(r.value("K", "Data"), nullptr) << c.what;
+    EXPECT_EQ(r.text("K", "After"), "kept") << c.what;
+  }
+}
+
+TEST(RegStore, ALongLineOfLineEndsBeginningTheFileIsSkipped) {
+  const size_t n = tnw::reg::kMaxPhysicalLine + 1;
+  // Nothing of it is left once trimmed: the loader must not look at its end.
+  Loaded r(std::string(n, '\r') + "\n" + kHeader + "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"1\"\n");
+  EXPECT_EQ(r.problems, std::vector<std::string>{"t.reg:1: line of " + std::to_string(n) + " bytes is too long; skipped"});
+  EXPECT_EQ(r.text("K", "v"), "1");
+}
+
+TEST(RegStore, ACommentLineInsideAContinuedValueEndsNothing) {
+  Loaded r(std::string(kHeader) +
+           "[HKEY_LOCAL_MACHINE\\K]\n"
+           "\"Data\"=hex:01,02,\\\n"
+           "; a note\n"
+           "  03,\\\n"
+           "  ;another one, ending like a continuation \\\n"
+           "  04\n"
+           "\"After\"=\"kept\"\n");
+  EXPECT_TRUE(r.problems.empty()) << r.problems.front();
+  ASSERT_NE(r.value("K", "Data"), nullptr);
+  EXPECT_EQ(r.value("K", "Data")->data, std::string("\x01\x02\x03\x04"));
+  EXPECT_EQ(r.text("K", "After"), "kept");
+}
+
+// "REGEDIT4" files are 8-bit text in the machine's ANSI code page, the
+// strings of hex(2) and hex(7) data too; other files are UTF-8 or UTF-16.
+TEST(RegStore, Regedit4TextIsInTheAnsiCodePage) {
+  struct Case {
+    uint32_t codePage;
+    const char* file;
+    const char* key;
+    const char* name;
+    const char* expected;
+  } cases[] = {
+      {1252, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"N\"=\"caf\xE9\"\r\n", "K", "N", "caf\xC3\xA9"},
+      {1252, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"Price\"=\"\x80 5\"\n", "K", "Price", "\xE2\x82\xAC 5"},
+      {1252, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Caf\xE9]\n\"Nom \xE9t\xE9\"=\"x\"\n", "Caf\xC3\xA9", "Nom \xC3\xA9t\xC3\xA9", "x"},
+      {1252, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"P\"=hex(2):25,41,25,e9,00\n", "K", "P", "%A%\xC3\xA9"},
+      {1252, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"L\"=hex(7):e9,00,80,00,00\n", "K", "L", "\xC3\xA9;\xE2\x82\xAC"},
+      {1251, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"N\"=\"\xE9\xF6\"\n", "K", "N", "\xD0\xB9\xD1\x86"},
+      {1251, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"P\"=hex(2):e9,00\n", "K", "P", "\xD0\xB9"},
+      // The second byte of a double-byte character may be a backslash; it
+      // neither escapes the quote nor continues the line.
+      {932, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"\x95\x5C\"=\"\x95\x5C\"\n", "K", "\xE8\xA1\xA8", "\xE8\xA1\xA8"},
+      {932, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"T\"=\"\x95\x5C\"\n", "K", "T", "\xE8\xA1\xA8"},
+      // The header, not the bytes, decides: these are UTF-8.
+      {1252, "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\K]\n\"N\"=\"caf\xC3\xA9\"\n", "K", "N", "caf\xC3\xA9"},
+      {1252, "\xEF\xBB\xBFREGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"N\"=\"caf\xC3\xA9\"\n", "K", "N", "caf\xC3\xA9"},
+  };
+  for (const auto& c : cases) {
+    Loaded r(c.file, c.codePage);
+    EXPECT_TRUE(r.problems.empty()) << c.file << "\n" << r.problems.front();
+    EXPECT_EQ(r.text(c.key, c.name), c.expected) << c.file;
   }
 }
 

@@ -110,6 +110,24 @@ TEST_F(RegistryService, AChangedFileIsReloaded) {
   reg->closeKey(view64);
 }
 
+TEST_F(RegistryService, Regedit4FilesAreReadInTheCodePageTheMachineRootNames) {
+  test_support::setEnv("TNW_TRACE_FILE", dir.file("trace.log"));
+  TnwLogService(2)->reload();
+  test_support::writeFile(dir.file("registry/30-ansi.reg"), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Ansi]\r\n\"N\"=\"\xE9\"\r\n");
+  EXPECT_EQ(read(tnw::kHKeyLocalMachine, "SYSTEM\\Ansi", "N"), "\xC3\xA9");  // none named: Windows-1252
+  test_support::writeFile(dir.file("ansi-code-page"), "1251\n");
+  EXPECT_EQ(read(tnw::kHKeyLocalMachine, "SYSTEM\\Ansi", "N"), "\xD0\xB9");
+  test_support::writeFile(dir.file("ansi-code-page"), "cyrillic\n");
+  EXPECT_EQ(read(tnw::kHKeyLocalMachine, "SYSTEM\\Ansi", "N"), "\xC3\xA9");
+  const std::string trace = test_support::readFile(dir.file("trace.log"));
+  EXPECT_NE(trace.find("Configuring/Registry/Load: " + dir.path() +
+                       "/ansi-code-page:1: \"cyrillic\" is not a code page number; 1252 is used\n"),
+            std::string::npos)
+      << trace;
+  test_support::unsetEnv("TNW_TRACE_FILE");
+  TnwLogService(2)->reload();
+}
+
 TEST_F(RegistryService, RemoteMachineHasItsOwnStore) {
   tnw::RegistryContextI* ctx = TnwRegistryContext(1);
   EXPECT_EQ(take(ctx->remoteMachineName()), "");
