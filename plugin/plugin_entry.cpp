@@ -2,15 +2,13 @@
 
 #include <new>
 
+#include "plugin/plugin_singleton.h"
 #include "plugin/vdi_endpoint_plugin.h"
 #include "runtime/messages/error_report.h"
 #include "runtime/locks/spin_lock.h"
 #include "runtime/threads/thread.h"
 
 namespace {
-
-SpinLockWord singletonLock{0};
-VDIEndpointPluginC* singleton = nullptr;
 
 constexpr uint32_t kApiNotSupported = 0xE1960191;
 
@@ -30,7 +28,8 @@ extern "C" VDI_PLUGIN_EXPORT SecurityServicePluginI* VDI_PLUGIN_CALL SecuritySer
       setStatus(status, kApiNotSupported);
       return nullptr;
     }
-    SpinLockGuardC guard(singletonLock);
+    SpinLockGuardC guard(plugin_singleton::lock());
+    VDIEndpointPluginC*& singleton = plugin_singleton::object();
     if (!singleton) singleton = new (std::nothrow) VDIEndpointPluginC(host);
     if (!singleton) {
       setStatus(status, VDIEndpointPluginC::kBusy);
@@ -45,6 +44,8 @@ extern "C" VDI_PLUGIN_EXPORT SecurityServicePluginI* VDI_PLUGIN_CALL SecuritySer
 }
 
 void pluginDetach(bool processEnding) {
+  SpinLockWord& singletonLock = plugin_singleton::lock();
+  VDIEndpointPluginC*& singleton = plugin_singleton::object();
   try {
     if (processEnding)
       SpinLockC::acquireUnlessOwnerGone(singletonLock);
@@ -63,4 +64,7 @@ void pluginDetach(bool processEnding) {
   }
 }
 
-SecurityServicePluginI* pluginSingleton() { return singleton; }
+SecurityServicePluginI* pluginSingleton() {
+  SpinLockGuardC guard(plugin_singleton::lock());
+  return plugin_singleton::object();
+}

@@ -1,5 +1,7 @@
 #include "plugin/vdi_endpoint_plugin.h"
 
+#include "plugin/plugin_singleton.h"
+
 VDIEndpointPluginC::VDIEndpointPluginC(SecurityServiceHostI* host)
     : host_(host), monitorCondition_(StringC("MonitorCondition", "ascii")) {}
 
@@ -8,7 +10,12 @@ VDIEndpointPluginC::~VDIEndpointPluginC() {
 }
 
 void VDIEndpointPluginC::Destroy(uint32_t flags) {
-  if (flags & 1) delete this;
+  if (!(flags & 1)) return;
+  {
+    SpinLockGuardC guard(plugin_singleton::lock());
+    if (plugin_singleton::object() == this) plugin_singleton::object() = nullptr;
+  }
+  delete this;
 }
 
 int32_t VDIEndpointPluginC::GetMinApiVersion() { return 1; }

@@ -123,6 +123,24 @@ TEST_F(PluginEntry, StopWaitsForTheRunThatHoldsTheStartLock) {
   run.join();
 }
 
+// A host may free the plug-in itself through slot 0; the entry must forget
+// it then, or process detach would free it a second time.
+TEST_F(PluginEntry, AHostThatFreesThePluginThroughSlotZero) {
+  TestHost host(1, 1);
+  int32_t status = -1;
+  SecurityServicePluginI* p = SecurityServicePluginInstance(&status, &host, nullptr);
+  ASSERT_NE(p, nullptr);
+  p->Destroy(0);  // bit 0 clear: nothing is freed
+  EXPECT_EQ(pluginSingleton(), p);
+  p->Destroy(1);
+  EXPECT_EQ(pluginSingleton(), nullptr);
+  pluginDetach(false);  // nothing left to free
+  SecurityServicePluginI* again = SecurityServicePluginInstance(&status, &host, nullptr);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(again->GetName(), StringC("vdiendpoint", "ascii"));
+}
+
 TEST_F(PluginEntry, DetachAtProcessEndDoesNotWaitForThreadsThatAreGone) {
   TestHost host(1, 1);
   int32_t status = -1;
