@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "platform/file_system.h"
+#include "platform/win32_error.h"
 
 namespace {
 std::atomic<FileServiceI*> installed{nullptr};
@@ -35,7 +36,7 @@ bool ZanFileServiceC::setReadOnly(const FileNameC& name, bool readOnly) {
   uint32_t a = platform::fileAttributes(native);
   if (a == platform::kInvalidAttributes) return false;
   a = readOnly ? (a | platform::kAttrReadOnly) : (a & ~platform::kAttrReadOnly);
-  return platform::setFileAttributes(native, a);
+  return platform::setFileAttributes(native, a) == platform::kErrorSuccess;
 }
 
 bool ZanFileServiceC::remove(const FileNameC& name, bool force, bool recursive) {

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
   if (!options.machine.empty()) host_system::setEnvironment("TNW_MACHINE_ROOT", options.machine);
   const std::string path = options.plugin.empty() ? host_system::defaultPluginPath() : options.plugin;
 
-  platform::LibraryHandle library = platform::loadLibrary(path, &error);
+  uint32_t code = 0;
+  platform::LibraryHandle library = platform::loadLibrary(path, &code, &error);
   if (!library) {
     std::fprintf(stderr, "secsvc-host: cannot load the plug-in \"%s\": %s\n", path.c_str(), error.c_str());
     return 3;

@@ -1,15 +1,19 @@
 // Loading a library by path and finding its functions.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "platform/win32_error.h"
 
 namespace platform {
 
 using LibraryHandle = void*;
 
-// LoadLibraryW / dlopen. Null on failure, with the loader's own message in
-// *error (when given).
-LibraryHandle loadLibrary(const std::string& path, std::string* error);
+// LoadLibraryW / dlopen. Null on failure, with the Win32 error in *error
+// (Linux: kErrorModNotFound when there is no such file, else
+// kErrorBadExeFormat) and, for people, the loader's own words in *message.
+LibraryHandle loadLibrary(const std::string& path, uint32_t* error, std::string* message = nullptr);
 // GetProcAddress / dlsym; null for an empty name or a null library.
 void* findSymbol(LibraryHandle library, const std::string& name);
 void freeLibrary(LibraryHandle library);

@@ -7,10 +7,11 @@
 
 namespace platform {
 
-LibraryHandle loadLibrary(const std::string& path, std::string* error) {
+LibraryHandle loadLibrary(const std::string& path, uint32_t* error, std::string* message) {
   HMODULE h = LoadLibraryW(toWide(path).c_str());
-  if (!h && error) {
-    const DWORD code = GetLastError();
+  const DWORD code = h ? 0 : GetLastError();
+  if (error) *error = code;
+  if (!h && message) {
     wchar_t* msg = nullptr;
     FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                    nullptr, code, 0, reinterpret_cast<wchar_t*>(&msg), 0, nullptr);
@@ -19,7 +20,7 @@ LibraryHandle loadLibrary(const std::string& path, std::string* error) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     char head[32];
     std::snprintf(head, sizeof head, "error %lu", static_cast<unsigned long>(code));
-    *error = text.empty() ? std::string(head) : std::string(head) + ": " + text;
+    *message = text.empty() ? std::string(head) : std::string(head) + ": " + text;
   }
   return reinterpret_cast<LibraryHandle>(h);
 }

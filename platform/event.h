@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/win32_error.h"
+
 namespace platform {
 
 inline constexpr uint32_t kWaitObject0 = 0;
@@ -25,7 +27,7 @@ class EventC {
   void set();
   void reset();
   // WaitForSingleObject: kWaitObject0 when signalled, kWaitTimeout when the
-  // time ran out, kWaitFailed without an event. 0xFFFFFFFF ms waits forever.
+  // time ran out, kWaitFailed without an event. kInfinite waits for ever.
   uint32_t wait(uint32_t ms);
 
  private:

@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "platform/event.h"
+#include "platform/win32_error.h"
 
 namespace platform {
 
@@ -46,7 +47,7 @@ void EventC::reset() {
 uint32_t EventC::wait(uint32_t ms) {
   if (!impl_) return kWaitFailed;
   pthread_mutex_lock(&impl_->mutex);
-  if (ms == 0xFFFFFFFFu) {
+  if (ms == kInfinite) {
     while (!impl_->signalled) pthread_cond_wait(&impl_->cond, &impl_->mutex);
   } else if (!impl_->signalled && ms > 0) {
     timespec deadline{};

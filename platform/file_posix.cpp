@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "platform/file.h"
-#include "platform/system.h"
+#include "platform/win32_error.h"
 
 namespace platform {
 
@@ -14,14 +14,14 @@ ReadOnlyFileC::~ReadOnlyFileC() { close(); }
 uint32_t ReadOnlyFileC::open(const std::string& path) {
   close();
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return lastError();
+  if (fd < 0) return win32FromErrno(errno);
   struct stat st {};
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     ::close(fd);
-    return 5;  // ERROR_ACCESS_DENIED, as Windows answers for a directory
+    return kErrorAccessDenied;  // as Windows answers for a directory
   }
   handle_ = fd;
-  return 0;
+  return kErrorSuccess;
 }
 
 void ReadOnlyFileC::close() {

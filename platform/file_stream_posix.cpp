@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "platform/file_stream.h"
-#include "platform/system.h"
+#include "platform/win32_error.h"
 
 namespace platform {
 
@@ -31,7 +31,7 @@ FileHandle openFile(const std::string& path, Disposition disposition, uint32_t a
   if (append) flags |= O_APPEND;
   int fd = ::open(path.c_str(), flags, 0666);
   if (fd < 0) {
-    if (error) *error = errno == EEXIST ? 80 /* ERROR_FILE_EXISTS */ : lastError();
+    if (error) *error = win32FromErrno(errno);
     return kNoFile;
   }
   struct stat st {};
@@ -53,7 +53,7 @@ int64_t readFile(FileHandle file, void* buffer, uint32_t n, uint32_t* error) {
     ssize_t r = ::read(static_cast<int>(file), buffer, n);
     if (r >= 0) return r;
     if (errno == EINTR) continue;
-    if (error) *error = errno == EBADF ? 6 : lastError();
+    if (error) *error = win32FromErrno(errno);
     return -1;
   }
 }
@@ -63,7 +63,7 @@ int64_t writeFile(FileHandle file, const void* buffer, uint32_t n, uint32_t* err
     ssize_t r = ::write(static_cast<int>(file), buffer, n);
     if (r >= 0) return r;
     if (errno == EINTR) continue;
-    if (error) *error = errno == ENOSPC ? 112 /* ERROR_DISK_FULL */ : (errno == EBADF ? 6 : lastError());
+    if (error) *error = errno == ENOSPC ? 112 /* ERROR_DISK_FULL */ : (win32FromErrno(errno));
     return -1;
   }
 }
@@ -75,24 +75,24 @@ int64_t appendFile(FileHandle file, const void* buffer, uint32_t n, uint32_t* er
 int64_t seekFile(FileHandle file, int64_t offset, int origin, uint32_t* error) {
   const int whence = origin == 0 ? SEEK_SET : (origin == 1 ? SEEK_CUR : SEEK_END);
   off_t r = lseek(static_cast<int>(file), static_cast<off_t>(offset), whence);
-  if (r < 0 && error) *error = errno == ESPIPE ? 1 /* ERROR_INVALID_FUNCTION */ : lastError();
+  if (r < 0 && error) *error = win32FromErrno(errno);
   return r;
 }
 
 int64_t fileSize(FileHandle file, uint32_t* error) {
   struct stat st {};
   if (fstat(static_cast<int>(file), &st) != 0) {
-    if (error) *error = lastError();
+    if (error) *error = win32FromErrno(errno);
     return -1;
   }
   return st.st_size;
 }
 
 uint32_t setFileLength(FileHandle file, int64_t length) {
-  return ftruncate(static_cast<int>(file), static_cast<off_t>(length)) == 0 ? 0 : lastError();
+  return ftruncate(static_cast<int>(file), static_cast<off_t>(length)) == 0 ? 0 : win32FromErrno(errno);
 }
 
-uint32_t flushFile(FileHandle file) { return fsync(static_cast<int>(file)) == 0 || errno == EINVAL ? 0 : lastError(); }
+uint32_t flushFile(FileHandle file) { return fsync(static_cast<int>(file)) == 0 || errno == EINVAL ? 0 : win32FromErrno(errno); }
 
 FileHandle standardHandle(int which) { return which >= 0 && which <= 2 ? which : kNoFile; }
 

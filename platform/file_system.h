@@ -24,7 +24,8 @@ std::string nativeFileName(const std::string& windowsPath, bool absolute);
 // reparse point, a character or block device a device, a file without
 // write permission read-only.
 uint32_t fileAttributes(const std::string& native);
-bool setFileAttributes(const std::string& native, uint32_t attributes);
+// 0, or the Win32 error.
+uint32_t setFileAttributes(const std::string& native, uint32_t attributes);
 
 // 0 or the errno value.
 int unlinkFile(const std::string& native);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/file_system.h"
+#include "platform/win32_error.h"
 #include "platform/path.h"
 
 namespace platform {
@@ -29,12 +30,12 @@ uint32_t fileAttributes(const std::string& native) {
   return a ? a : kAttrNormal;
 }
 
-bool setFileAttributes(const std::string& native, uint32_t attributes) {
+uint32_t setFileAttributes(const std::string& native, uint32_t attributes) {
   struct stat st {};
-  if (stat(native.c_str(), &st) != 0) return false;
+  if (stat(native.c_str(), &st) != 0) return win32FromErrno(errno);
   mode_t mode = st.st_mode & 07777;
   mode = (attributes & kAttrReadOnly) ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
-  return chmod(native.c_str(), mode) == 0;
+  return chmod(native.c_str(), mode) == 0 ? kErrorSuccess : win32FromErrno(errno);
 }
 
 int unlinkFile(const std::string& native) { return ::unlink(native.c_str()) == 0 ? 0 : errno; }

@@ -7,6 +7,7 @@
 #include <stdio.h>
 
 #include "platform/file_system.h"
+#include "platform/win32_error.h"
 #include "platform/wide.h"
 
 namespace platform {
@@ -22,8 +23,9 @@ uint32_t fileAttributes(const std::string& native) {
   return GetFileAttributesW(toWide(native).c_str());
 }
 
-bool setFileAttributes(const std::string& native, uint32_t attributes) {
-  return SetFileAttributesW(toWide(native).c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL) != 0;
+uint32_t setFileAttributes(const std::string& native, uint32_t attributes) {
+  const DWORD a = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return SetFileAttributesW(toWide(native).c_str(), a) ? kErrorSuccess : GetLastError();
 }
 
 int unlinkFile(const std::string& native) { return _wunlink(toWide(native).c_str()) == 0 ? 0 : errno; }

@@ -22,8 +22,4 @@ void sleepMs(uint32_t ms);
 // A monotonic clock in 100-nanosecond units; only differences mean anything.
 int64_t monotonicNow100ns();
 
-// The calling thread's last error (GetLastError; errno on Linux mapped to
-// the nearest Win32 code where a caller reports it).
-uint32_t lastError();
-
 }  // namespace platform

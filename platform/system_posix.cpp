@@ -32,17 +32,4 @@ int64_t monotonicNow100ns() {
   return static_cast<int64_t>(ts.tv_sec) * 10000000 + ts.tv_nsec / 100;
 }
 
-uint32_t lastError() {
-  switch (errno) {
-    case 0: return 0;
-    case ENOENT: return 2;     // ERROR_FILE_NOT_FOUND
-    case EACCES: case EPERM: return 5;  // ERROR_ACCESS_DENIED
-    case ENOMEM: return 8;     // ERROR_NOT_ENOUGH_MEMORY
-    case EAGAIN: return 8;
-    case EINVAL: return 87;    // ERROR_INVALID_PARAMETER
-    case EEXIST: return 183;   // ERROR_ALREADY_EXISTS
-    default: return 31;        // ERROR_GEN_FAILURE
-  }
-}
-
 }  // namespace platform

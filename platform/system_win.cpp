@@ -11,9 +11,11 @@ bool threadIsAlive(uint32_t threadId) {
   HANDLE h = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, threadId);
   if (!h) h = OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
   if (!h) return false;
+  // Identifiers are reused system-wide: one that now names a thread of
+  // another process is not ours, and so is gone.
   DWORD code = 0;
-  const bool alive = GetExitCodeThread(h, &code) && code == STILL_ACTIVE &&
-                     WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+  const bool alive = GetProcessIdOfThread(h) == GetCurrentProcessId() && GetExitCodeThread(h, &code) &&
+                     code == STILL_ACTIVE && WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
   CloseHandle(h);
   return alive;
 }
@@ -38,7 +40,5 @@ int64_t monotonicNow100ns() {
   const int64_t r = now.QuadPart % freq.QuadPart;
   return q * 10000000 + r * 10000000 / freq.QuadPart;
 }
-
-uint32_t lastError() { return GetLastError(); }
 
 }  // namespace platform

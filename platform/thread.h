@@ -5,10 +5,12 @@
 // returns. Terminating a thread that has not been resumed releases it from
 // the gate without running its entry. A thread that already runs cannot be
 // ended safely from outside on Linux (there is no TerminateThread): the
-// request is refused with ERROR_ACCESS_DENIED (5) and the caller decides.
+// request is refused with kErrorAccessDenied and the caller decides.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/win32_error.h"
 
 namespace platform {
 
@@ -17,12 +19,13 @@ using ThreadHandle = void*;
 
 // Null on failure, with the Win32 error in *error.
 ThreadHandle createThread(ThreadEntryFn entry, void* arg, uint32_t* id, uint32_t* error);
-// ResumeThread; false on failure.
-bool resumeThread(ThreadHandle thread);
-// TerminateThread(thread, exitCode): 0, or the Win32 error (87 when the
-// thread has already ended).
+// ResumeThread: 0, or the Win32 error (kErrorInvalidHandle on Linux for a
+// thread that was terminated before it ran).
+uint32_t resumeThread(ThreadHandle thread);
+// TerminateThread(thread, exitCode): 0, or the Win32 error
+// (kErrorInvalidParameter when the thread has already ended).
 uint32_t terminateThread(ThreadHandle thread, uint32_t exitCode);
-// Waits for the thread's end (INFINITE: 0xFFFFFFFF); true when it ended.
+// Waits for the thread's end (kInfinite: for ever); true when it ended.
 bool waitForThread(ThreadHandle thread, uint32_t ms);
 // CloseHandle. On Linux the thread is detached if it still runs.
 void closeThread(ThreadHandle thread);
@@ -30,6 +33,7 @@ void closeThread(ThreadHandle thread);
 // GetCurrentThread); only closeThread and waitForThread use it.
 ThreadHandle duplicateCurrentThread();
 // THREAD_PRIORITY_LOWEST; on Linux the nicest priority of that one thread.
-bool setLowestPriority(ThreadHandle thread);
+// 0, or the Win32 error.
+uint32_t setLowestPriority(ThreadHandle thread);
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "platform/system.h"
+#include "platform/win32_error.h"
 #include "platform/thread.h"
 
 namespace platform {
@@ -57,7 +58,7 @@ void* trampoline(void* p) {
 ThreadHandle createThread(ThreadEntryFn entry, void* arg, uint32_t* id, uint32_t* error) {
   auto* t = new (std::nothrow) PosixThread;
   if (!t) {
-    if (error) *error = 8;  // ERROR_NOT_ENOUGH_MEMORY
+    if (error) *error = kErrorNotEnoughMemory;
     return nullptr;
   }
   t->entry = entry;
@@ -65,7 +66,7 @@ ThreadHandle createThread(ThreadEntryFn entry, void* arg, uint32_t* id, uint32_t
   const int rc = pthread_create(&t->thread, nullptr, trampoline, t);
   if (rc != 0) {
     delete t;
-    if (error) *error = rc == EAGAIN ? 8 : 31;
+    if (error) *error = win32FromErrno(rc);
     return nullptr;
   }
   pthread_mutex_lock(&t->lock);
@@ -76,30 +77,30 @@ ThreadHandle createThread(ThreadEntryFn entry, void* arg, uint32_t* id, uint32_t
   return t;
 }
 
-bool resumeThread(ThreadHandle h) {
+uint32_t resumeThread(ThreadHandle h) {
   auto* t = static_cast<PosixThread*>(h);
-  if (!t || t->selfHandle) return false;
+  if (!t || t->selfHandle) return kErrorInvalidHandle;
   pthread_mutex_lock(&t->lock);
   const bool ok = !t->cancelled;
   t->started = t->started || ok;
   pthread_cond_broadcast(&t->cond);
   pthread_mutex_unlock(&t->lock);
-  return ok;
+  return ok ? kErrorSuccess : kErrorInvalidHandle;  // ended before it ran
 }
 
 uint32_t terminateThread(ThreadHandle h, uint32_t) {
   auto* t = static_cast<PosixThread*>(h);
-  if (!t || t->selfHandle) return 6;  // ERROR_INVALID_HANDLE
+  if (!t || t->selfHandle) return kErrorInvalidHandle;
   pthread_mutex_lock(&t->lock);
   uint32_t result;
   if (t->finished) {
-    result = 87;
+    result = kErrorInvalidParameter;
   } else if (!t->started) {
     t->cancelled = true;
     pthread_cond_broadcast(&t->cond);
-    result = 0;
+    result = kErrorSuccess;
   } else {
-    result = 5;
+    result = kErrorAccessDenied;
   }
   pthread_mutex_unlock(&t->lock);
   return result;
@@ -116,7 +117,7 @@ bool waitForThread(ThreadHandle h, uint32_t ms) {
   if (deadline.tv_nsec >= 1000000000L) deadline.tv_sec += 1, deadline.tv_nsec -= 1000000000L;
   pthread_mutex_lock(&t->lock);
   while (!t->finished) {
-    if (ms == 0xFFFFFFFFu) {
+    if (ms == kInfinite) {
       pthread_cond_wait(&t->cond, &t->lock);
     } else if (pthread_cond_timedwait(&t->cond, &t->lock, &deadline) == ETIMEDOUT) {
       break;
@@ -154,11 +155,11 @@ ThreadHandle duplicateCurrentThread() {
   return t;
 }
 
-bool setLowestPriority(ThreadHandle h) {
+uint32_t setLowestPriority(ThreadHandle h) {
   auto* t = static_cast<PosixThread*>(h);
-  if (!t) return false;
+  if (!t) return kErrorInvalidHandle;
   // Linux threads have their own nice value: the tid names just this one.
-  return setpriority(PRIO_PROCESS, static_cast<id_t>(t->tid), 19) == 0;
+  return setpriority(PRIO_PROCESS, static_cast<id_t>(t->tid), 19) == 0 ? kErrorSuccess : win32FromErrno(errno);
 }
 
 }  // namespace platform

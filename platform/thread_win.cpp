@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/thread.h"
+#include "platform/win32_error.h"
 
 namespace platform {
 
@@ -33,7 +34,10 @@ ThreadHandle createThread(ThreadEntryFn entry, void* arg, uint32_t* id, uint32_t
   return h;
 }
 
-bool resumeThread(ThreadHandle thread) { return thread && ResumeThread(thread) != static_cast<DWORD>(-1); }
+uint32_t resumeThread(ThreadHandle thread) {
+  if (!thread) return kErrorInvalidHandle;
+  return ResumeThread(thread) != static_cast<DWORD>(-1) ? kErrorSuccess : GetLastError();
+}
 
 uint32_t terminateThread(ThreadHandle thread, uint32_t exitCode) {
   // Whatever `Start` block the thread still owns is lost with it.
@@ -41,7 +45,7 @@ uint32_t terminateThread(ThreadHandle thread, uint32_t exitCode) {
 }
 
 bool waitForThread(ThreadHandle thread, uint32_t ms) {
-  return thread && WaitForSingleObject(thread, ms == 0xFFFFFFFFu ? INFINITE : ms) == WAIT_OBJECT_0;
+  return thread && WaitForSingleObject(thread, ms == kInfinite ? INFINITE : ms) == WAIT_OBJECT_0;
 }
 
 void closeThread(ThreadHandle thread) {
@@ -56,6 +60,8 @@ ThreadHandle duplicateCurrentThread() {
   return h;
 }
 
-bool setLowestPriority(ThreadHandle thread) { return SetThreadPriority(thread, THREAD_PRIORITY_LOWEST) != 0; }
+uint32_t setLowestPriority(ThreadHandle thread) {
+  return SetThreadPriority(thread, THREAD_PRIORITY_LOWEST) ? kErrorSuccess : GetLastError();
+}
 
 }  // namespace platform

@@ -4,7 +4,7 @@
 
 DynLoadC::DynLoadC(const std::string& path) {
   if (path.empty()) return;
-  handle_ = platform::loadLibrary(path, &error_);
+  handle_ = platform::loadLibrary(path, &error_, &message_);
   // A handle value below 33 is a failure, as LoadLibrary's old contract says.
   if (reinterpret_cast<uintptr_t>(handle_) < 33) {
     if (handle_) platform::freeLibrary(handle_);

@@ -15,9 +15,12 @@ class DynLoadC {
   bool isLoaded() const { return handle_ != nullptr; }
   // Null for an empty name or an unloaded library.
   void* function(const std::string& name) const;
-  const std::string& error() const { return error_; }
+  // Why the library did not load: the Win32 error and the loader's words.
+  uint32_t error() const { return error_; }
+  const std::string& message() const { return message_; }
 
  private:
   platform::LibraryHandle handle_ = nullptr;
-  std::string error_;
+  uint32_t error_ = 0;
+  std::string message_;
 };

@@ -3,11 +3,13 @@
 #include <algorithm>
 
 #include "runtime/messages/error_report.h"
+#include "platform/win32_error.h"
+#include "tnwcmn/tnwcmn.h"
 
 namespace {
 
 uint32_t reportSystem(uint32_t error) {
-  const uint32_t hr = 0x80070000u | (error & 0xFFFFu);
+  const uint32_t hr = static_cast<uint32_t>(tnw::hresultFromWin32(error));
   raiseError(hr, "{e}System error %1$d", ArgListC(static_cast<int32_t>(error)));
   return hr;
 }
@@ -20,7 +22,7 @@ uint32_t writeAll(platform::FileHandle h, const void* buffer, uint32_t size, boo
     uint32_t error = 0;
     const int64_t n = toEnd ? platform::appendFile(h, p, left, &error) : platform::writeFile(h, p, left, &error);
     if (n < 0) return reportSystem(error);
-    if (n == 0) return reportSystem(29);  // ERROR_WRITE_FAULT: no progress
+    if (n == 0) return reportSystem(platform::kErrorWriteFault);  // no progress
     p += n;
     left -= static_cast<uint32_t>(n);
   }

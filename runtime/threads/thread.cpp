@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/system.h"
+#include "platform/win32_error.h"
 #include "runtime/services/common_services.h"
 #include "runtime/messages/error_report.h"
 #include "runtime/strings/hash_map.h"
@@ -64,11 +65,11 @@ ThreadC::~ThreadC() {
   const bool finished = state_.load() == kFinished;
   if (!finished && handle_) {
     const uint32_t error = platform::terminateThread(handle_, 1);
-    if (error != 0 && error != 87) {
+    if (error != platform::kErrorSuccess && error != platform::kErrorInvalidParameter) {
       raiseError(0xE18D01F5, messageRecord("e", "Failure in thread %d to terminate thread %d", "Error code %d"),
                  ArgListC::of(static_cast<int32_t>(platform::currentThreadId()), static_cast<int32_t>(id()),
                               static_cast<int32_t>(error)));
-      platform::waitForThread(handle_, 0xFFFFFFFFu);  // Linux: it can only be waited for
+      platform::waitForThread(handle_, platform::kInfinite);  // Linux: it can only be waited for
     } else {
       platform::waitForThread(handle_, 5000);
     }
@@ -131,7 +132,9 @@ void ThreadC::releaseToFramework() { owned_.store(true); }
 
 void ThreadC::sleep(uint32_t ms) { platform::sleepMs(ms == 0 ? 1 : ms); }
 
-bool ThreadC::setLowestPriority() { return handle_ && platform::setLowestPriority(handle_); }
+bool ThreadC::setLowestPriority() {
+  return handle_ && platform::setLowestPriority(handle_) == platform::kErrorSuccess;
+}
 
 int32_t ThreadC::zombieCount() { return zombies.load(); }
 
@@ -158,7 +161,7 @@ int ThreadC::reapFinished(bool waitForExit) {
   for (ThreadC* t : done) {
     // The entry has marked it finished under the map lock; wait for the
     // system thread itself to be gone before freeing what it may touch.
-    platform::waitForThread(t->handle_, 0xFFFFFFFFu);
+    platform::waitForThread(t->handle_, platform::kInfinite);
     delete t;
   }
   return static_cast<int>(done.size());

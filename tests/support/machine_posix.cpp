@@ -1,9 +1,29 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
 #include "test_support.h"
 
 namespace test_support {
+
+OtherProcessC::OtherProcessC() {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    for (;;) pause();
+  }
+  if (pid < 0) return;
+  process_ = pid;
+  mainThreadId_ = static_cast<uint32_t>(pid);  // a process's first thread has its id
+}
+
+OtherProcessC::~OtherProcessC() {
+  if (!process_) return;
+  kill(static_cast<pid_t>(process_), SIGKILL);
+  waitpid(static_cast<pid_t>(process_), nullptr, 0);
+}
 
 namespace {
 std::string regFileFor(const std::string& keyPath) {

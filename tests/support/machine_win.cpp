@@ -15,6 +15,26 @@ void unsetEnv(const char* name) {
   _putenv_s(name, "");
 }
 
+OtherProcessC::OtherProcessC() {
+  wchar_t self[MAX_PATH];
+  if (!GetModuleFileNameW(nullptr, self, MAX_PATH)) return;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &si, &pi)) return;
+  CloseHandle(pi.hThread);
+  process_ = reinterpret_cast<intptr_t>(pi.hProcess);
+  mainThreadId_ = pi.dwThreadId;
+}
+
+OtherProcessC::~OtherProcessC() {
+  if (!process_) return;
+  HANDLE h = reinterpret_cast<HANDLE>(process_);
+  TerminateProcess(h, 0);
+  WaitForSingleObject(h, 5000);
+  CloseHandle(h);
+}
+
 void setMachineString(const std::string& keyPath, const std::string& name, const std::string& value) {
   HKEY key = nullptr;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, platform::toWide(keyPath).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,

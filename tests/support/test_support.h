@@ -2,6 +2,7 @@
 // the machine's registry (the real one under Wine, the .reg store on Linux).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace test_support {
@@ -30,6 +31,23 @@ void unsetEnv(const char* name);
 // under TNW_MACHINE_ROOT/registry, which must be set; Windows: the real
 // registry). keyPath is below HKEY_LOCAL_MACHINE, in the view a 32-bit
 // process sees.
+// Another process that does nothing until it is ended (with this object):
+// on Windows this test program started suspended, on Linux a forked child
+// that sleeps. mainThreadId() is the identifier of its one thread.
+class OtherProcessC {
+ public:
+  OtherProcessC();
+  ~OtherProcessC();
+  OtherProcessC(const OtherProcessC&) = delete;
+  OtherProcessC& operator=(const OtherProcessC&) = delete;
+  bool started() const { return mainThreadId_ != 0; }
+  uint32_t mainThreadId() const { return mainThreadId_; }
+
+ private:
+  intptr_t process_ = 0;
+  uint32_t mainThreadId_ = 0;
+};
+
 void setMachineString(const std::string& keyPath, const std::string& name, const std::string& value);
 void removeMachineKey(const std::string& keyPath);
 
