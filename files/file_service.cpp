@@ -5,6 +5,7 @@
 
 #include "platform/file_system.h"
 #include "platform/win32_error.h"
+#include "tnwcmn/tnwcmn.h"
 
 namespace {
 std::atomic<FileServiceI*> installed{nullptr};
@@ -77,5 +78,6 @@ int32_t ZanFileServiceC::move(const FileNameC& from, const FileNameC& to) {
   }
   const int e = platform::renameFile(src, dst);
   if (e == 0) return 0;
-  return e > 0 ? static_cast<int32_t>(0x80070000u | (static_cast<uint32_t>(e) & 0xFFFFu)) : e;
+  // The errno value stands where a Win32 code would: callers expect it so.
+  return e > 0 ? tnw::hresultFromWin32(static_cast<uint32_t>(e)) : e;
 }

@@ -25,7 +25,7 @@ FileHandle openFile(const std::string& path, Disposition disposition, uint32_t a
     case Disposition::kOpenAlways: flags |= O_CREAT; break;
     case Disposition::kTruncateExisting: flags |= O_TRUNC; break;
     default:
-      if (error) *error = 87;
+      if (error) *error = kErrorInvalidParameter;
       return kNoFile;
   }
   if (append) flags |= O_APPEND;
@@ -37,10 +37,10 @@ FileHandle openFile(const std::string& path, Disposition disposition, uint32_t a
   struct stat st {};
   if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
-    if (error) *error = 5;
+    if (error) *error = kErrorAccessDenied;
     return kNoFile;
   }
-  if (error) *error = 0;
+  if (error) *error = kErrorSuccess;
   return fd;
 }
 
@@ -63,7 +63,7 @@ int64_t writeFile(FileHandle file, const void* buffer, uint32_t n, uint32_t* err
     ssize_t r = ::write(static_cast<int>(file), buffer, n);
     if (r >= 0) return r;
     if (errno == EINTR) continue;
-    if (error) *error = errno == ENOSPC ? 112 /* ERROR_DISK_FULL */ : (win32FromErrno(errno));
+    if (error) *error = win32FromErrno(errno);
     return -1;
   }
 }
