@@ -1,13 +1,11 @@
 #include "files/file_name.h"
 
 #include "platform/file_system.h"
+#include "platform/path.h"
 
 namespace {
 
-bool isDrive(const std::string& s, size_t at) {
-  return s.size() >= at + 2 && s[at + 1] == ':' &&
-         ((s[at] >= 'A' && s[at] <= 'Z') || (s[at] >= 'a' && s[at] <= 'z'));
-}
+bool isDrive(const std::string& s) { return platform::driveLetter(s) != 0; }
 
 }  // namespace
 
@@ -22,7 +20,7 @@ FileNameC::FileNameC(const std::string& in) {
   }
   text_ = clean;
   prefix_ = text_.compare(0, 4, "\\\\?\\") == 0;
-  absolute_ = !text_.empty() && (text_[0] == '\\' || (isDrive(text_, 0) && text_.size() >= 3 && text_[2] == '\\'));
+  absolute_ = !text_.empty() && (text_[0] == '\\' || (isDrive(text_) && text_.size() >= 3 && text_[2] == '\\'));
 }
 
 std::string FileNameC::nativePath() const {
@@ -32,11 +30,11 @@ std::string FileNameC::nativePath() const {
 
 FileNameC FileNameC::parent() const {
   std::string t = text_;
-  while (t.size() > 1 && t.back() == '\\' && !(t.size() == 3 && isDrive(t, 0))) t.pop_back();
+  while (t.size() > 1 && t.back() == '\\' && !(t.size() == 3 && isDrive(t))) t.pop_back();
   const size_t at = t.rfind('\\');
   if (at == std::string::npos) return FileNameC();
   std::string p = t.substr(0, at);
-  if ((p.size() == 2 && isDrive(p, 0)) || p.empty()) p += '\\';
+  if ((p.size() == 2 && isDrive(p)) || p.empty()) p += '\\';
   if (p == "\\" && t.compare(0, 2, "\\\\") == 0) return FileNameC();
   return FileNameC(p);
 }
@@ -45,7 +43,7 @@ bool FileNameC::isRoot() const {
   std::string t = prefix_ ? text_.substr(4) : text_;
   if (t.empty()) return true;
   if (t == "\\") return true;
-  if (isDrive(t, 0) && (t.size() == 2 || (t.size() == 3 && t[2] == '\\'))) return true;
+  if (isDrive(t) && (t.size() == 2 || (t.size() == 3 && t[2] == '\\'))) return true;
   if (t.compare(0, 2, "\\\\") == 0) {
     // \\server\share[\]: two components after the opening separators.
     std::string rest = t.substr(2);

@@ -1,19 +1,19 @@
 #include <cstdlib>
 
+#include "common/machine_root.h"
 #include "platform/path.h"
 
 namespace platform {
 
 std::string machineRoot() {
-  const char* r = std::getenv("TNW_MACHINE_ROOT");
-  return r && *r ? std::string(r) : std::string("/var/lib/tarnwell");
+  const char* r = std::getenv(common::kMachineRootVariable);
+  return common::machineRootFrom(r ? r : "");
 }
 
 std::string nativePath(const std::string& p) {
   std::string out;
   size_t i = 0;
-  if (p.size() >= 2 && p[1] == ':' && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'))) {
-    const char letter = static_cast<char>(p[0] | 0x20);
+  if (const char letter = driveLetter(p)) {
     const char* c = std::getenv("TNW_DRIVE_C");
     if (letter == 'c' && c && *c)
       out = c;

@@ -12,20 +12,19 @@
 #include <mutex>
 #include <sstream>
 
+#include "common/machine_root.h"
 #include "tnwcmn/code_page.h"
 #include "tnwcmn/os.h"
 #include "tnwcmn/reg_store.h"
 #include "tnwcmn/registry_backend.h"
 #include "tnwcmn/trace_sink.h"
+#include "platform/win32_error.h"
 
 namespace tnw::reg {
 
 namespace {
 
-std::string machineRoot() {
-  std::string root = os::env("TNW_MACHINE_ROOT");
-  return root.empty() ? std::string("/var/lib/tarnwell") : root;
-}
+std::string machineRoot() { return common::machineRootFrom(os::env(common::kMachineRootVariable)); }
 
 // The ANSI code page a machine directory names (Windows-1252 when it names
 // none); problems go to `problems`.
@@ -168,7 +167,7 @@ Registry& registry() {
   return *r;
 }
 
-constexpr Status kInvalidHandle = hresultFromWin32(6);
+constexpr Status kInvalidHandle = hresultFromWin32(platform::kErrorInvalidHandle);
 
 // Finds the node of handle + sub in its view.
 Status locate(RegKey root, const std::string& sub, std::shared_ptr<const Store>& store, const KeyNode*& node,
@@ -193,7 +192,7 @@ Status locate(RegKey root, const std::string& sub, std::shared_ptr<const Store>&
 }  // namespace
 
 Status open(RegKey root, const std::string& sub, uint32_t access, RegKey* out) {
-  if (!out) return hresultFromWin32(87);
+  if (!out) return kInvalidArg;
   *out = 0;
   std::shared_ptr<const Store> store;
   const KeyNode* node = nullptr;

@@ -2,44 +2,23 @@
 
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 
+#include "common/printf_directive.h"
 #include "tnwcmn/utf8.h"
 
 namespace tnw {
 
 namespace {
 
+namespace pf = common::printf_format;
+
+// A directive's rendering: its flags, the resolved width and precision.
 struct Spec {
   bool left = false, plus = false, space = false, alt = false, zero = false;
   int width = -1;
   int precision = -1;
   int lengthBits = 0;  // 8 for hh, 16 for h, 0 otherwise
 };
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Reads decimal digits, saturating so that hostile numbers stay bounded.
-int readNumber(std::string_view f, size_t& i) {
-  long long n = 0;
-  while (i < f.size() && isDigit(f[i])) {
-    if (n < 100000000) n = n * 10 + (f[i] - '0');
-    ++i;
-  }
-  return static_cast<int>(n);
-}
-
-// "N$" after the current position: returns N (> 0) and advances, else 0.
-int readPosition(std::string_view f, size_t& i) {
-  size_t j = i;
-  if (j >= f.size() || !isDigit(f[j])) return 0;
-  int n = readNumber(f, j);
-  if (j < f.size() && f[j] == '$') {
-    i = j + 1;
-    return n > 0 ? n : -1;  // "%0$" names no argument
-  }
-  return 0;
-}
 
 const Arg* argAt(const ArgList* args, int pos) {
   if (!args || pos <= 0 || pos > args->count || !args->items) return nullptr;
@@ -168,106 +147,60 @@ std::string formatPositional(std::string_view f, const ArgList* args) {
       i = j;
       continue;
     }
-    const size_t start = i++;
-    if (i >= f.size()) {
+    const size_t start = i;
+    const pf::Directive d = pf::readDirective(f, i, next);
+    i = d.end;
+    if (d.kind == pf::Kind::kPercent) {
       out.push_back('%');
-      break;
+      continue;
     }
-    if (f[i] == '%') {
-      out.push_back('%');
-      ++i;
+    if (d.kind != pf::Kind::kConversion) {
+      out.append(f.substr(start, d.end - start));
       continue;
     }
     Spec s;
-    int pos = readPosition(f, i);
-    for (; i < f.size(); ++i) {
-      const char fl = f[i];
-      if (fl == '-') s.left = true;
-      else if (fl == '+') s.plus = true;
-      else if (fl == ' ') s.space = true;
-      else if (fl == '#') s.alt = true;
-      else if (fl == '0') s.zero = true;
-      else if (fl == '\'') continue;
-      else break;
-    }
+    s.left = d.left, s.plus = d.plus, s.space = d.space, s.alt = d.alt, s.zero = d.zero;
+    // Length prefixes narrow integers (hh, h); the others only say what a
+    // caller passed and are implied by the argument's own type.
+    if (d.length == pf::Length::kHH) s.lengthBits = 8;
+    if (d.length == pf::Length::kH) s.lengthBits = 16;
     bool starBad = false;
-    auto starValue = [&](int& target, bool isWidth) {
-      ++i;
-      int p = readPosition(f, i);
-      if (p == 0) p = next++;
-      const Arg* a = argAt(args, p);
+    auto amount = [&](const pf::Amount& from, int& target, bool isWidth) {
+      if (from.form == pf::Amount::Form::kNumber) target = clampWidth(from.value);
+      if (from.form != pf::Amount::Form::kStar) return;
+      const Arg* a = argAt(args, from.value);
       if (!a || !isInteger(a)) {
         starBad = true;
         return;
       }
       int64_t v = signedValue(a);
       if (v < 0) {
-        if (isWidth) {
-          s.left = true;
-          v = -v;
-        } else {
-          return;  // a negative precision is taken as absent
-        }
+        if (!isWidth) return;  // a negative precision is taken as absent
+        s.left = true;
+        v = v < -kMaxWidth ? kMaxWidth : -v;
       }
-      target = clampWidth(static_cast<int>(v > kMaxWidth ? kMaxWidth : v));
+      target = static_cast<int>(v > kMaxWidth ? kMaxWidth : v);
     };
-    if (i < f.size() && f[i] == '*') {
-      starValue(s.width, true);
-    } else if (i < f.size() && isDigit(f[i])) {
-      s.width = clampWidth(readNumber(f, i));
-    }
-    if (i < f.size() && f[i] == '.') {
-      ++i;
-      if (i < f.size() && f[i] == '*') {
-        starValue(s.precision, false);
-      } else {
-        s.precision = clampWidth(readNumber(f, i));
-      }
-    }
-    // Length prefixes: they narrow integers (hh, h); the others only say
-    // what a caller passed and are implied by the argument's own type.
-    while (i < f.size()) {
-      const char l = f[i];
-      if (l == 'h') {
-        s.lengthBits = s.lengthBits == 16 ? 8 : 16;
-        ++i;
-      } else if (l == 'l' || l == 'L' || l == 'q' || l == 'j' || l == 'z' || l == 't' || l == 'w') {
-        ++i;
-      } else if (l == 'I') {
-        ++i;
-        if (f.substr(i, 2) == "64" || f.substr(i, 2) == "32") i += 2;
-      } else {
-        break;
-      }
-    }
-    if (i >= f.size()) {
-      out.append(f.substr(start));
-      break;
-    }
-    const char conv = f[i++];
-    const bool known = std::strchr("diuoxXcCsSpneEfFgGaA", conv) != nullptr;
-    if (!known) {
-      out.append(f.substr(start, i - start));
-      continue;
-    }
-    if (pos == 0) pos = next++;
-    const Arg* a = argAt(args, pos);
-    if (conv == 'n' || starBad || !a) continue;
-    switch (conv) {
-      case 'd': case 'i': case 'u': case 'o': case 'x': case 'X':
+    amount(d.width, s.width, true);
+    amount(d.precision, s.precision, false);
+    const char conv = d.conversion;
+    const Arg* a = argAt(args, d.argument);
+    if (starBad || !a) continue;
+    switch (d.takes) {
+      case pf::Takes::kSigned: case pf::Takes::kUnsigned:
         if (isInteger(a)) renderInteger(out, s, conv, a);
         break;
-      case 'c': case 'C':
+      case pf::Takes::kChar:
         if (isInteger(a)) {
           std::string ch;
           utf8::append(ch, static_cast<char32_t>(unsignedValue(a)));
           pad(out, ch, s);
         }
         break;
-      case 's': case 'S':
+      case pf::Takes::kNarrow: case pf::Takes::kText:
         if (a->type == kArgNarrow || a->type == kArgText) renderString(out, s, a);
         break;
-      case 'p':
+      case pf::Takes::kPointer:
         if (a->type == kArgPointer) {
           Spec ps = s;
           ps.precision = -1;
@@ -276,8 +209,10 @@ std::string formatPositional(std::string_view f, const ArgList* args) {
           pad(out, body, ps);
         }
         break;
-      default:  // floating point
+      case pf::Takes::kDouble:
         if (a->type == kArgDouble) out += cFormat(cFlags(s) + conv, a->v.d);
+        break;
+      case pf::Takes::kCount: case pf::Takes::kNothing:  // "%n" writes nothing
         break;
     }
   }

@@ -3,56 +3,13 @@
 namespace tnw::utf8 {
 
 char32_t decode(const char*& p, const char* end, bool* valid) {
-  auto bad = [&](const char* next) {
-    if (valid) *valid = false;
-    p = next;
-    return kReplacement;
-  };
-  const auto b0 = static_cast<unsigned char>(*p);
-  if (b0 < 0x80) {
-    ++p;
-    return b0;
-  }
-  int extra;
-  char32_t cp;
-  char32_t min;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    extra = 1, cp = b0 & 0x1F, min = 0x80;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    extra = 2, cp = b0 & 0x0F, min = 0x800;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    extra = 3, cp = b0 & 0x07, min = 0x10000;
-  } else {
-    return bad(p + 1);
-  }
-  const char* q = p + 1;
-  for (int i = 0; i < extra; ++i, ++q) {
-    if (q >= end || (static_cast<unsigned char>(*q) & 0xC0) != 0x80) return bad(q);
-    cp = (cp << 6) | (static_cast<unsigned char>(*q) & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return bad(q);
-  p = q;
-  return cp;
+  const common::utf8::Sequence s = common::utf8::read(p, end);
+  if (valid && s.status != common::utf8::Status::kWellFormed) *valid = false;
+  p += s.length;
+  return s.codePoint;
 }
 
-void append(std::string& out, char32_t cp) {
-  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
+void append(std::string& out, char32_t cp) { common::utf8::append(out, cp); }
 
 bool isAscii(std::string_view in) {
   for (char c : in)

@@ -1,15 +1,18 @@
 // UTF-8 and UTF-16 helpers shared by the text service's encoders. Decoding
 // never reads past `end` and maps every ill-formed sequence (overlong forms,
-// surrogates, values above U+10FFFF, truncated sequences) to U+FFFD.
+// surrogates, values above U+10FFFF, truncated sequences) to U+FFFD; what
+// one ill-formed sequence is, is common/utf8.h's rule, the plug-in's too.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "common/utf8.h"
+
 namespace tnw::utf8 {
 
-inline constexpr char32_t kReplacement = 0xFFFD;
+inline constexpr char32_t kReplacement = common::utf8::kReplacement;
 
 // Decodes one code point at p (p < end) and advances p. *valid (optional) is
 // cleared for an ill-formed sequence.

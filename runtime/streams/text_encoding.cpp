@@ -2,88 +2,15 @@
 
 #include <cstring>
 
+#include "common/utf8.h"
 #include "platform/codepage.h"
 #include "runtime/strings/string_c.h"
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
+namespace u8 = common::utf8;
 
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp >= 0x110000 || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// The sequence length its lead byte announces: 1 to 6, or 0 for a byte that
-// cannot start one.
-size_t leadLength(unsigned char b) {
-  if (b < 0x80) return 1;
-  if (b < 0xC0) return 0;
-  if (b < 0xE0) return 2;
-  if (b < 0xF0) return 3;
-  if (b < 0xF8) return 4;
-  if (b < 0xFC) return 5;
-  if (b < 0xFE) return 6;
-  return 0;
-}
-
-// Reads one loose UTF-8 sequence at s[i]; returns false when it is cut off
-// by the end of s. *valid is cleared for values the converters refuse.
-bool readLoose(const std::string& s, size_t& i, char32_t& cp, bool& valid) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  const size_t n = leadLength(b0);
-  valid = true;
-  if (n == 0) {
-    ++i;
-    cp = kReplacement;
-    valid = false;
-    return true;
-  }
-  if (i + n > s.size()) {
-    for (size_t k = i + 1; k < s.size(); ++k)
-      if ((static_cast<unsigned char>(s[k]) & 0xC0) != 0x80) {
-        // Not cut off: broken before the end.
-        ++i;
-        cp = kReplacement;
-        valid = false;
-        return true;
-      }
-    return false;
-  }
-  uint64_t v = n == 1 ? b0 : (b0 & (0x7F >> n));
-  for (size_t k = 1; k < n; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) {
-      i += k;
-      cp = kReplacement;
-      valid = false;
-      return true;
-    }
-    v = (v << 6) | (b & 0x3F);
-  }
-  i += n;
-  if (v >= 0x110000 || (v >= 0xD800 && v <= 0xDFFF)) {
-    cp = kReplacement;
-    valid = false;
-  } else {
-    cp = static_cast<char32_t>(v);
-  }
-  return true;
-}
+constexpr char32_t kReplacement = u8::kReplacement;
 
 class Utf8Decoder final : public TextDecoderWithUnusedBytesC {
  public:
@@ -96,20 +23,15 @@ class Utf8Decoder final : public TextDecoderWithUnusedBytesC {
     out.reserve(data.size());
     size_t i = 0;
     while (i < data.size()) {
-      const size_t start = i;
-      char32_t cp;
-      bool valid;
-      if (!readLoose(data, i, cp, valid)) {
-        if (!final) break;
-        i = data.size();
-        cp = kReplacement;
-        valid = false;
+      const u8::Sequence q = u8::read(data.data() + i, data.data() + data.size());
+      if (q.status == u8::Status::kCutOff && !final) break;
+      if (q.status == u8::Status::kWellFormed) {
+        out.append(data, i, q.length);
+      } else {
+        invalid_ = true;
+        u8::append(out, kReplacement);
       }
-      if (!valid) invalid_ = true;
-      if (valid && i - start == 1)
-        out += data[start];
-      else
-        appendUtf8(out, valid ? cp : kReplacement);  // long forms come out in their short form
+      i += q.length;
     }
     *used = i;
     return out;
@@ -160,13 +82,13 @@ class Utf16Decoder final : public TextDecoderWithUnusedBytesC {
         if (i + 4 > d.size()) {
           if (!final) break;
           invalid_ = true;
-          appendUtf8(out, kReplacement);
+          u8::append(out, kReplacement);
           i += 2;
           continue;
         }
         const char16_t low = unit(i + 2);
         if (low >= 0xDC00 && low <= 0xDFFF) {
-          appendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+          u8::append(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
           i += 4;
           continue;
         }
@@ -176,12 +98,12 @@ class Utf16Decoder final : public TextDecoderWithUnusedBytesC {
         invalid_ = true;
         c = kReplacement;
       }
-      appendUtf8(out, c);
+      u8::append(out, c);
       i += 2;
     }
     if (final && i < d.size()) {
       invalid_ = true;
-      appendUtf8(out, kReplacement);
+      u8::append(out, kReplacement);
       i = d.size();
     }
     *used = i;
@@ -201,21 +123,16 @@ class Utf16Encoder final : public TextEncoderI {
   size_t maxOutput(size_t n) const override { return 2 * n; }
   size_t encode(const char* in, size_t n, char* out, size_t cap) override {
     if (cap < maxOutput(n)) return 0;
-    const std::string s(in, n);
     size_t i = 0, o = 0;
     auto put = [&](char16_t u) {
       out[o++] = static_cast<char>(big_ ? (u >> 8) : (u & 0xFF));
       out[o++] = static_cast<char>(big_ ? (u & 0xFF) : (u >> 8));
     };
-    while (i < s.size()) {
-      char32_t cp;
-      bool valid;
-      if (!readLoose(s, i, cp, valid)) {
-        i = s.size();
-        cp = kReplacement;
-        valid = false;
-      }
-      if (!valid) invalid_ = true;
+    while (i < n) {
+      const u8::Sequence q = u8::read(in + i, in + n);
+      if (q.status != u8::Status::kWellFormed) invalid_ = true;
+      i += q.length;
+      char32_t cp = q.codePoint;
       if (cp >= 0x10000) {
         cp -= 0x10000;
         put(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -252,10 +169,10 @@ class Sys8Decoder final : public TextDecoderWithUnusedBytesC {
     }
     if (utf8System_ && !final) {
       size_t back = 0;
-      while (back < 4 && back < end && (static_cast<unsigned char>(d[end - 1 - back]) & 0xC0) == 0x80) ++back;
+      while (back < 3 && back < end && (static_cast<unsigned char>(d[end - 1 - back]) & 0xC0) == 0x80) ++back;
       if (back < end) {
         const size_t lead = end - 1 - back;
-        if (leadLength(static_cast<unsigned char>(d[lead])) > back + 1) end = lead;
+        if (u8::read(d.data() + lead, d.data() + end).status == u8::Status::kCutOff) end = lead;
       }
     }
     *used = end;

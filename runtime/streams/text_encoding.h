@@ -6,10 +6,11 @@
 //
 // Decoders keep the bytes of an incomplete sequence for the next call.
 // Ill-formed input becomes U+FFFD and sets invalidSeen(). UTF-16 decoders
-// skip a leading mark of their own byte order. The UTF-8 reading inside the
-// converters takes a sequence's length from its lead byte (1 to 6 bytes, the
-// old long forms accepted), counts a byte that can't start one as one byte,
-// and marks values of 0x110000 or more invalid.
+// skip a leading mark of their own byte order. UTF-8 is read by the rule of
+// common/utf8.h, the text service's: overlong forms, surrogates and values
+// above U+10FFFF are ill-formed, so a stream turns a byte string into the
+// same text that StringC::fromUtf8 makes of it, however it is cut into
+// chunks.
 #pragma once
 
 #include <cstddef>

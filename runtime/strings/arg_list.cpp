@@ -1,9 +1,10 @@
 #include "runtime/strings/arg_list.h"
 
-#include <cstring>
 #include <deque>
+#include <string_view>
 #include <vector>
 
+#include "common/printf_directive.h"
 #include "runtime/strings/kva_string.h"
 
 class ArgListC::ArgListImplC {
@@ -120,34 +121,28 @@ const tnw::ArgList* ArgListC::abi() const {
 
 namespace {
 
-// What the scan records of a length prefix.
-enum Length : int32_t { kLenNone, kLenHH, kLenH, kLenL, kLenLL, kLenZ, kLenT, kLenBigL };
+namespace pf = common::printf_format;
 
-bool digit(char c) { return c >= '0' && c <= '9'; }
-
-int number(const char*& p) {
-  long n = 0;
-  while (digit(*p)) {
-    if (n < 100000) n = n * 10 + (*p - '0');
-    ++p;
+int32_t abiType(pf::Takes takes) {
+  switch (takes) {
+    case pf::Takes::kSigned: return tnw::kArgInt32;
+    case pf::Takes::kUnsigned: return tnw::kArgUInt32;
+    case pf::Takes::kChar: return tnw::kArgChar;
+    case pf::Takes::kNarrow: return tnw::kArgNarrow;
+    case pf::Takes::kText: return tnw::kArgText;
+    case pf::Takes::kPointer: case pf::Takes::kCount: return tnw::kArgPointer;
+    case pf::Takes::kDouble: return tnw::kArgDouble;
+    case pf::Takes::kNothing: break;
   }
-  return static_cast<int>(n);
-}
-
-int position(const char*& p) {
-  const char* q = p;
-  if (!digit(*q)) return 0;
-  int n = number(q);
-  if (*q != '$') return 0;
-  p = q + 1;
-  return n > 0 ? n : -1;
+  return 0;
 }
 
 }  // namespace
 
-int ArgListC::scanFormat(const char* f, int32_t types[kMaxPositions + 1], int32_t lengths[kMaxPositions + 1]) {
+int ArgListC::scanFormat(const char* format, int32_t types[kMaxPositions + 1], int32_t lengths[kMaxPositions + 1]) {
   for (int i = 0; i <= kMaxPositions; ++i) types[i] = lengths[i] = 0;
-  if (!f) return 0;
+  if (!format) return 0;
+  const std::string_view f(format);
   int next = 1;
   int highest = 0;
   auto record = [&](int pos, int32_t type, int32_t len) {
@@ -158,60 +153,16 @@ int ArgListC::scanFormat(const char* f, int32_t types[kMaxPositions + 1], int32_
     }
     if (pos > highest) highest = pos;
   };
-  for (const char* p = f; *p && next <= kMaxPositions + 1 && highest < kMaxPositions;) {
-    if (*p++ != '%') continue;
-    if (*p == '%') {
-      ++p;
+  for (size_t i = 0; i < f.size();) {
+    if (f[i] != '%') {
+      ++i;
       continue;
     }
-    int pos = position(p);
-    while (*p && std::strchr("-+ #0'", *p)) ++p;
-    for (int part = 0; part < 2; ++part) {
-      if (part == 1) {
-        if (*p != '.') break;
-        ++p;
-      }
-      if (*p == '*') {
-        ++p;
-        int sp = position(p);
-        record(sp ? sp : next++, tnw::kArgInt32, kLenNone);
-      } else {
-        number(p);
-      }
-    }
-    int32_t len = kLenNone;
-    for (bool more = true; more && *p;) {
-      switch (*p) {
-        case 'h': len = len == kLenH ? kLenHH : kLenH; ++p; break;
-        case 'l': len = len == kLenL ? kLenLL : kLenL; ++p; break;
-        case 'q': case 'j': len = kLenLL; ++p; break;
-        case 'L': len = kLenBigL; ++p; break;
-        case 'z': len = kLenZ; ++p; break;
-        case 't': len = kLenT; ++p; break;
-        case 'w': ++p; break;
-        case 'I':
-          ++p;
-          if (p[0] == '6' && p[1] == '4') len = kLenLL, p += 2;
-          else if (p[0] == '3' && p[1] == '2') p += 2;
-          else len = kLenZ;
-          break;
-        default: more = false;
-      }
-    }
-    if (!*p) break;
-    const char conv = *p++;
-    int32_t type;
-    switch (conv) {
-      case 'd': case 'i': type = tnw::kArgInt32; break;
-      case 'u': case 'o': case 'x': case 'X': type = tnw::kArgUInt32; break;
-      case 'c': case 'C': type = tnw::kArgChar; break;
-      case 's': type = tnw::kArgNarrow; break;
-      case 'S': type = tnw::kArgText; break;
-      case 'p': case 'n': type = tnw::kArgPointer; break;
-      case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A': type = tnw::kArgDouble; break;
-      default: continue;  // not a conversion: takes no argument
-    }
-    record(pos ? pos : next++, type, len);
+    const pf::Directive d = pf::readDirective(f, i, next);
+    i = d.end;
+    if (d.width.form == pf::Amount::Form::kStar) record(d.width.value, tnw::kArgInt32, 0);
+    if (d.precision.form == pf::Amount::Form::kStar) record(d.precision.value, tnw::kArgInt32, 0);
+    if (d.kind == pf::Kind::kConversion) record(d.argument, abiType(d.takes), static_cast<int32_t>(d.length));
   }
   return highest;
 }
@@ -223,21 +174,22 @@ ArgListC ArgListC::fromVaList(const char* format, va_list ap) {
   ArgListC list;
   va_list args;
   va_copy(args, ap);
+  using L = pf::Length;
   for (int pos = 1; pos <= highest; ++pos) {
-    const int32_t len = lengths[pos];
+    const auto len = static_cast<L>(lengths[pos]);
     switch (types[pos]) {
       case tnw::kArgInt32:
-        if (len == kLenLL) list.addInt64(va_arg(args, long long));
-        else if (len == kLenL) list.add(va_arg(args, long));
-        else if (len == kLenZ || len == kLenT) list.addInt64(static_cast<int64_t>(va_arg(args, ptrdiff_t)));
-        else if (len == kLenH || len == kLenHH) list.addInt16(static_cast<int16_t>(va_arg(args, int)));
+        if (len == L::kLL) list.addInt64(va_arg(args, long long));
+        else if (len == L::kL) list.add(va_arg(args, long));
+        else if (len == L::kZ || len == L::kT) list.addInt64(static_cast<int64_t>(va_arg(args, ptrdiff_t)));
+        else if (len == L::kH || len == L::kHH) list.addInt16(static_cast<int16_t>(va_arg(args, int)));
         else list.addInt32(va_arg(args, int));
         break;
       case tnw::kArgUInt32:
-        if (len == kLenLL) list.addUInt64(va_arg(args, unsigned long long));
-        else if (len == kLenL) list.add(va_arg(args, unsigned long));
-        else if (len == kLenZ || len == kLenT) list.addUInt64(va_arg(args, size_t));
-        else if (len == kLenH || len == kLenHH) list.addUInt16(static_cast<uint16_t>(va_arg(args, unsigned)));
+        if (len == L::kLL) list.addUInt64(va_arg(args, unsigned long long));
+        else if (len == L::kL) list.add(va_arg(args, unsigned long));
+        else if (len == L::kZ || len == L::kT) list.addUInt64(va_arg(args, size_t));
+        else if (len == L::kH || len == L::kHH) list.addUInt16(static_cast<uint16_t>(va_arg(args, unsigned)));
         else list.addUInt32(va_arg(args, unsigned));
         break;
       case tnw::kArgChar: list.addChar(static_cast<char32_t>(va_arg(args, int))); break;
@@ -249,7 +201,7 @@ ArgListC ArgListC::fromVaList(const char* format, va_list ap) {
       }
       case tnw::kArgPointer: list.addPointer(va_arg(args, void*)); break;
       case tnw::kArgDouble:
-        if (len == kLenBigL) list.addDouble(static_cast<double>(va_arg(args, long double)));
+        if (len == L::kBigL) list.addDouble(static_cast<double>(va_arg(args, long double)));
         else list.addDouble(va_arg(args, double));
         break;
       default:

@@ -83,7 +83,10 @@ class ArgListC {
   const tnw::ArgList* abi() const;
 
   // The type the format gives each position 1..kMaxPositions (0 where the
-  // format names none); returns the highest position named.
+  // format names none; the first directive naming a position decides) and
+  // its length prefix (a common::printf_format::Length value); returns the
+  // highest position named. The grammar is common/printf_directive.h, the
+  // formatter's own.
   static int scanFormat(const char* format, int32_t types[kMaxPositions + 1], int32_t lengths[kMaxPositions + 1]);
 
   class ArgListImplC;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/utf8.h"
 #include "runtime/strings/arg_list.h"
 #include "runtime/services/common_services.h"
 #include "runtime/strings/string_array.h"
@@ -22,22 +23,10 @@ tnw::TextI* makeUtf8(std::string_view s) {
   return common_services::textService()->fromUtf8(s.data(), static_cast<int32_t>(s.size()));
 }
 
-// Byte length of the UTF-8 sequence that starts with b.
-size_t seqLength(unsigned char b) {
-  if (b < 0x80) return 1;
-  if (b >= 0xF0) return 4;
-  if (b >= 0xE0) return 3;
-  if (b >= 0xC0) return 2;
-  return 1;
-}
-
-char32_t decodeAt(std::string_view s, size_t i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  const size_t n = seqLength(b0);
-  if (n == 1 || i + n > s.size()) return b0 < 0x80 ? b0 : 0xFFFD;
-  char32_t cp = b0 & (0x7F >> n);
-  for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-  return cp;
+// The character at byte i of a text (i < s.size()); texts are well-formed,
+// the text service makes them so.
+common::utf8::Sequence charAt(std::string_view s, size_t i) {
+  return common::utf8::read(s.data() + i, s.data() + s.size());
 }
 
 }  // namespace
@@ -125,8 +114,7 @@ int32_t StringC::byteOffset(int32_t pos) const {
   if (ascii()) return pos >= static_cast<int32_t>(s.size()) ? static_cast<int32_t>(s.size()) : pos;
   size_t i = 0;
   for (int32_t n = 0; n < pos && i < s.size(); ++n) {
-    size_t len = seqLength(static_cast<unsigned char>(s[i]));
-    i = i + len > s.size() ? s.size() : i + len;
+    i += charAt(s, i).length;
   }
   return static_cast<int32_t>(i);
 }
@@ -163,11 +151,11 @@ int32_t StringC::findFirstOf(const StringC& set, int32_t from) const {
   size_t i = static_cast<size_t>(byteOffset(from));
   int32_t pos = from;
   while (i < s.size()) {
-    const size_t len = seqLength(static_cast<unsigned char>(s[i]));
+    const size_t len = charAt(s, i).length;
     std::string_view one = s.substr(i, len);
     // Compare whole characters of the set, not single bytes.
     for (size_t j = 0; j < chars.size();) {
-      const size_t l2 = seqLength(static_cast<unsigned char>(chars[j]));
+      const size_t l2 = charAt(chars, j).length;
       if (chars.substr(j, l2) == one) return pos;
       j += l2;
     }
@@ -179,7 +167,7 @@ int32_t StringC::findFirstOf(const StringC& set, int32_t from) const {
 
 char32_t StringC::at(int32_t pos) const {
   if (pos < 0 || pos >= length()) return 0;
-  return decodeAt(utf8(), static_cast<size_t>(byteOffset(pos)));
+  return charAt(utf8(), static_cast<size_t>(byteOffset(pos))).codePoint;
 }
 
 StringC StringC::substr(int32_t pos, int32_t count) const {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/printf_directive.h"
+
 namespace {
 
 std::string fmt(const char* format, const ArgListC& args) { return StringC::fromUtf8(format).format(args).toUtf8(); }
@@ -46,6 +48,17 @@ TEST(ArgListC, ScanStopsAtTheHundredAndTwentyEighthPosition) {
   EXPECT_EQ(ArgListC::scanFormat("%2$*1$s", types, lengths), 2);
   EXPECT_EQ(types[1], tnw::kArgInt32);  // "*" consumes an integer
   EXPECT_EQ(types[2], tnw::kArgNarrow);
+}
+
+// Naming the last position does not end the scan: the formatter reads the
+// positions named after it, so the marshalling must too.
+TEST(ArgListC, PositionsNamedAfterTheLastOneStillCount) {
+  int32_t types[ArgListC::kMaxPositions + 1];
+  int32_t lengths[ArgListC::kMaxPositions + 1];
+  EXPECT_EQ(ArgListC::scanFormat("%128$d %1$s %2$lld %200$d", types, lengths), 128);
+  EXPECT_EQ(types[1], tnw::kArgNarrow);
+  EXPECT_EQ(types[2], tnw::kArgInt32);
+  EXPECT_EQ(lengths[2], static_cast<int32_t>(common::printf_format::Length::kLL));
 }
 
 TEST(ArgListC, CopiesKeepTheirOwnTexts) {

@@ -1,0 +1,84 @@
+// Reading and writing one UTF-8 sequence: the one rule of what is
+// well-formed, shared by the common library's text service and the
+// plug-in's text streams (header-only: the two libraries share no code at
+// link time).
+//
+// Well-formed: the shortest form of a code point up to U+10FFFF that is not
+// a surrogate. What the reader does with the rest, as one step each:
+//  - a byte that cannot start a sequence (80..C1, F5..FF): that byte alone;
+//  - a good lead byte followed by a byte that does not continue it: the
+//    lead and the continuation bytes before that byte;
+//  - a complete sequence giving an overlong form, a surrogate or a value
+//    above U+10FFFF: the whole sequence (so "E0 80 AF" is one step, while
+//    "C0 AF" is two, C0 being no lead byte);
+//  - a good lead byte whose sequence the end of the input cuts off: all the
+//    bytes up to the end, reported apart so that a reader of a stream can
+//    wait for the rest.
+// Each ill-formed step stands for one U+FFFD.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace common::utf8 {
+
+inline constexpr char32_t kReplacement = 0xFFFD;
+
+enum class Status { kWellFormed, kIllFormed, kCutOff };
+
+struct Sequence {
+  char32_t codePoint;  // kReplacement unless kWellFormed
+  size_t length;       // bytes read, >= 1
+  Status status;
+};
+
+// Reads the sequence at p; p < end.
+inline Sequence read(const char* p, const char* end) {
+  const auto b0 = static_cast<unsigned char>(*p);
+  if (b0 < 0x80) return {b0, 1, Status::kWellFormed};
+  int extra;
+  char32_t cp;
+  char32_t least;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    extra = 1, cp = b0 & 0x1F, least = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    extra = 2, cp = b0 & 0x0F, least = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    extra = 3, cp = b0 & 0x07, least = 0x10000;
+  } else {
+    return {kReplacement, 1, Status::kIllFormed};
+  }
+  const char* q = p + 1;
+  for (int i = 0; i < extra; ++i, ++q) {
+    if (q >= end) return {kReplacement, static_cast<size_t>(q - p), Status::kCutOff};
+    if ((static_cast<unsigned char>(*q) & 0xC0) != 0x80)
+      return {kReplacement, static_cast<size_t>(q - p), Status::kIllFormed};
+    cp = (cp << 6) | (static_cast<unsigned char>(*q) & 0x3F);
+  }
+  if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    return {kReplacement, static_cast<size_t>(q - p), Status::kIllFormed};
+  return {cp, static_cast<size_t>(q - p), Status::kWellFormed};
+}
+
+// Appends cp in its shortest form; a surrogate or a value above U+10FFFF
+// is written as U+FFFD.
+inline void append(std::string& out, char32_t cp) {
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+}  // namespace common::utf8
