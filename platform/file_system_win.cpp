@@ -7,13 +7,14 @@
 #include <stdio.h>
 
 #include "platform/file_system.h"
+#include "platform/path.h"
 #include "platform/win32_error.h"
 #include "platform/wide.h"
 
 namespace platform {
 
 std::string nativeFileName(const std::string& p, bool absolute) {
-  const bool drive = p.size() >= 3 && p[1] == ':' && (p[2] == '\\' || p[2] == '/');
+  const bool drive = driveLetter(p) != 0 && p.size() >= 3 && (p[2] == '\\' || p[2] == '/');
   if (absolute && drive && p.compare(0, 2, "\\\\") != 0) return "\\\\?\\" + p;
   return p;
 }
