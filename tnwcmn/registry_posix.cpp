@@ -2,19 +2,14 @@
 // (and MACHINE/remote/<name>/registry for a remote machine), reloaded when
 // a file is added, removed or changed. "REGEDIT4" files are read in the
 // ANSI code page that the file kAnsiCodePageFile beside "registry/" names.
-#include <dirent.h>
-#include <sys/stat.h>
 
-#include <algorithm>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <sstream>
 
 #include "common/machine_root.h"
-#include "tnwcmn/code_page.h"
 #include "tnwcmn/os.h"
+#include "tnwcmn/machine_store.h"
 #include "tnwcmn/reg_store.h"
 #include "tnwcmn/registry_backend.h"
 #include "tnwcmn/trace_sink.h"
@@ -25,93 +20,6 @@ namespace tnw::reg {
 namespace {
 
 std::string machineRoot() { return common::machineRootFrom(os::env(common::kMachineRootVariable)); }
-
-// The ANSI code page a machine directory names (Windows-1252 when it names
-// none); problems go to `problems`.
-uint32_t ansiCodePage(const std::string& machineDir, std::vector<std::string>& problems) {
-  const std::string path = machineDir + "/" + kAnsiCodePageFile;
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return codepage::kWindows1252;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    problems.push_back(path + ":0: cannot be read; " + std::to_string(codepage::kWindows1252) + " is used");
-    return codepage::kWindows1252;
-  }
-  // A number and blanks; a longer file is refused on what it starts with.
-  char head[64];
-  in.read(head, sizeof head);
-  return codepage::parseNamed(std::string_view(head, static_cast<size_t>(in.gcount())), path, problems);
-}
-
-// One machine directory's .reg files and the store made from them.
-class FileStore {
- public:
-  explicit FileStore(std::string machineDir) : machineDir_(std::move(machineDir)), dir_(machineDir_ + "/registry") {}
-
-  // The current store; reloaded first when the directory changed.
-  std::shared_ptr<const Store> current() {
-    std::lock_guard<std::mutex> guard(lock_);
-    std::vector<std::string> files;
-    std::string signature = scan(files);
-    if (!store_ || signature != signature_) {
-      auto fresh = std::make_shared<Store>();
-      std::vector<std::string> problems;
-      const uint32_t codePage = ansiCodePage(machineDir_, problems);
-      for (const auto& name : files) {
-        std::ifstream in(dir_ + "/" + name, std::ios::binary);
-        if (!in) {
-          problems.push_back(name + ":0: cannot be read; skipped");
-          continue;
-        }
-        in.seekg(0, std::ios::end);
-        const auto size = static_cast<size_t>(std::max<std::streamoff>(0, in.tellg()));
-        in.seekg(0);
-        if (size > kMaxFileBytes) {
-          problems.push_back(name + ":0: file of " + std::to_string(size) + " bytes is too large; skipped");
-          continue;
-        }
-        std::string bytes(size, '\0');
-        in.read(bytes.data(), static_cast<std::streamsize>(size));
-        bytes.resize(static_cast<size_t>(in.gcount()));
-        loadRegFile(bytes, dir_ + "/" + name, *fresh, problems, codePage);
-      }
-      for (const auto& p : problems) sink::writeLine("Configuring/Registry/Load", p);
-      store_ = std::move(fresh);
-      signature_ = signature;
-    }
-    return store_;
-  }
-
- private:
-  // What the store depends on: the .reg files and the code page file, by
-  // name, size and time of change.
-  std::string scan(std::vector<std::string>& files) {
-    std::ostringstream sig;
-    struct stat cp {};
-    if (stat((machineDir_ + "/" + kAnsiCodePageFile).c_str(), &cp) == 0)
-      sig << kAnsiCodePageFile << '\n' << cp.st_size << ' ' << cp.st_mtim.tv_sec << '.' << cp.st_mtim.tv_nsec << '\n';
-    DIR* d = opendir(dir_.c_str());
-    if (!d) return sig.str() + "-";
-    while (dirent* e = readdir(d)) {
-      std::string n = e->d_name;
-      if (n.size() > 4 && fold(n.substr(n.size() - 4)) == ".reg") files.push_back(n);
-    }
-    closedir(d);
-    std::sort(files.begin(), files.end());
-    for (const auto& n : files) {
-      struct stat st {};
-      if (stat((dir_ + "/" + n).c_str(), &st) != 0) continue;
-      sig << n << '\n' << st.st_size << ' ' << st.st_mtim.tv_sec << '.' << st.st_mtim.tv_nsec << '\n';
-    }
-    return sig.str();
-  }
-
-  std::string machineDir_;
-  std::string dir_;
-  std::mutex lock_;
-  std::string signature_;
-  std::shared_ptr<const Store> store_;
-};
 
 // An open key: which machine, which root, the logical path below the root
 // and the view. Paths are resolved against the store at every use, so a
