@@ -1,0 +1,82 @@
+# Imports the .reg fixtures into a private Wine prefix with Wine's own
+# `reg import`, exports the keys they name with `reg export`, and has
+# regdump compare what Wine holds with what the Linux store reads from the
+# same files, as content (keys, value names, types, data).
+# -DREGDUMP=tool -DWORK=scratch folder -DFIXTURES=file;file;...
+execute_process(COMMAND wine --version RESULT_VARIABLE wine_rc OUTPUT_QUIET ERROR_QUIET
+                INPUT_FILE /dev/null)
+if(NOT wine_rc EQUAL 0)
+  message("regdump_wine: skipped: this machine cannot run Wine")
+  return()
+endif()
+
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(ENV{WINEPREFIX} ${WORK}/prefix)
+set(ENV{WINEARCH} win32)
+set(ENV{WINEDEBUG} -all)
+set(ENV{WINEDLLOVERRIDES} "mscoree,mshtml=")
+# REGEDIT4 files are read in the prefix's ANSI code page, which Wine takes
+# from the locale: Windows-1252, as the Linux store assumes by default.
+set(ENV{LC_ALL} en_US.ISO-8859-1)
+if(NOT DEFINED ENV{HOME})
+  set(ENV{HOME} ${WORK})
+endif()
+
+# Every Wine command runs with its streams on files: Wine's services inherit
+# them and would hold a pipe open long after the command.
+function(wine_run log)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc INPUT_FILE /dev/null
+                  OUTPUT_FILE ${WORK}/${log}.out ERROR_FILE ${WORK}/${log}.err)
+  set(wine_rc ${rc} PARENT_SCOPE)
+endfunction()
+
+wine_run(boot wineboot -i)
+wine_run(boot-wait wineserver -w)
+
+function(windows_path out path)
+  string(REPLACE "/" "\\" p "${path}")
+  set(${out} "Z:${p}" PARENT_SCOPE)
+endfunction()
+
+set(exports "")
+set(index 0)
+foreach(fixture ${FIXTURES})
+  windows_path(win ${fixture})
+  wine_run(import-${index} wine reg import ${win})
+  if(NOT wine_rc EQUAL 0)
+    file(READ ${WORK}/import-${index}.err err)
+    message(FATAL_ERROR "wine reg import ${fixture} failed (${wine_rc}): ${err}")
+  endif()
+  # The keys the file names, read in its own encoding.
+  file(READ ${fixture} head LIMIT 2 HEX)
+  if(head STREQUAL "fffe")
+    file(STRINGS ${fixture} lines ENCODING UTF-16LE)
+  else()
+    file(STRINGS ${fixture} lines)
+  endif()
+  foreach(line ${lines})
+    if(line MATCHES "^\\[([^-][^]]*)\\]")
+      set(key ${CMAKE_MATCH_1})
+      set(out ${WORK}/export-${index}.reg)
+      windows_path(win_out ${out})
+      wine_run(export-${index} wine reg export ${key} ${win_out} /y)
+      if(NOT wine_rc EQUAL 0)
+        message(FATAL_ERROR "wine reg export ${key} failed (${wine_rc})")
+      endif()
+      list(APPEND exports ${out})
+      math(EXPR index "${index} + 1")
+    endif()
+  endforeach()
+  math(EXPR index "${index} + 1")
+endforeach()
+wine_run(shutdown wineserver -k)
+
+list(JOIN FIXTURES "," ours)
+list(JOIN exports "," theirs)
+execute_process(COMMAND ${REGDUMP} --compare ${ours} ${theirs} RESULT_VARIABLE rc OUTPUT_VARIABLE diff
+                ERROR_VARIABLE problems)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the Linux store and Wine read the fixtures differently (${rc}):\n${diff}${problems}")
+endif()
+message("regdump and Wine agree on ${FIXTURES}")
