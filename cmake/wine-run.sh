@@ -22,10 +22,16 @@ export WINEARCH=win32
 # built or booted without it ("Exec format error"). The Windows products are
 # still built and checked; their tests are then reported as skipped (exit
 # 77, the tests' SKIP_RETURN_CODE), never as passed.
-if ! wine --version </dev/null >/dev/null 2>&1; then
-  echo "wine-run: this machine cannot run 32-bit Wine (no IA-32 execution); Windows test skipped" >&2
-  [ "${1:-}" = "--boot" ] && exit 0
-  exit 77
+# A Wine that is missing or broken in any other way is a failure.
+if ! probe=$(wine --version </dev/null 2>&1); then
+  case "$probe" in
+    *"Exec format error"*)
+      echo "wine-run: this machine cannot run 32-bit Wine (no IA-32 execution); Windows test skipped" >&2
+      [ "${1:-}" = "--boot" ] && exit 0
+      exit 77 ;;
+  esac
+  echo "wine-run: Wine does not start: $probe" >&2
+  exit 1
 fi
 if [ "${1:-}" = "--boot" ]; then
   set -- cmd /c exit

@@ -1,7 +1,9 @@
 // The file-system calls of the file service, in the Windows runtime
 // library's terms: attributes as GetFileAttributesW gives them, and the
-// _w* functions' errno values (ENOENT 2, EEXIST 17, ...), which have the
-// same numbers on both systems.
+// _w* functions' errno values. The common ones (ENOENT 2, EACCES 13, EEXIST
+// 17, ...) have the same numbers on both systems, others do not (ENOTEMPTY
+// is 41 in the Windows runtime library, 39 on Linux): callers compare with
+// the <cerrno> names, never with numbers.
 #pragma once
 
 #include <cstdint>

@@ -6,7 +6,10 @@
 // `error` out-parameter. The layers above compare with these names, never
 // with bare numbers. Exceptions, stated in their headers: the file-system
 // calls of platform/file_system.h answer the runtime library's errno values,
-// as the file service's callers expect them.
+// as the file service's callers expect them; queries that answer a value
+// keep the Windows form of "no answer" (INVALID_FILE_ATTRIBUTES, a size or
+// count of -1, false from processTimes or from a wait that did not see the
+// thread end), where the callers have nothing to do with the reason.
 //
 // On Linux every back-end turns errno into a code through win32FromErrno, so
 // one errno always means one code.
@@ -14,34 +17,13 @@
 
 #include <cstdint>
 
+#include "common/win32_codes.h"
+
 namespace platform {
 
-inline constexpr uint32_t kErrorSuccess = 0;
-inline constexpr uint32_t kErrorInvalidFunction = 1;
-inline constexpr uint32_t kErrorFileNotFound = 2;
-inline constexpr uint32_t kErrorPathNotFound = 3;
-inline constexpr uint32_t kErrorTooManyOpenFiles = 4;
-inline constexpr uint32_t kErrorAccessDenied = 5;
-inline constexpr uint32_t kErrorInvalidHandle = 6;
-inline constexpr uint32_t kErrorNotEnoughMemory = 8;
-inline constexpr uint32_t kErrorNotSameDevice = 17;
-inline constexpr uint32_t kErrorWriteFault = 29;
-inline constexpr uint32_t kErrorGenFailure = 31;
-inline constexpr uint32_t kErrorSharingViolation = 32;
-inline constexpr uint32_t kErrorFileExists = 80;
-inline constexpr uint32_t kErrorInvalidParameter = 87;
-inline constexpr uint32_t kErrorBrokenPipe = 109;
-inline constexpr uint32_t kErrorDiskFull = 112;
-inline constexpr uint32_t kErrorDirNotEmpty = 145;
-inline constexpr uint32_t kErrorBusy = 170;
-inline constexpr uint32_t kErrorAlreadyExists = 183;
-inline constexpr uint32_t kErrorBadExeFormat = 193;
-inline constexpr uint32_t kErrorFilenameExcedRange = 206;
-inline constexpr uint32_t kErrorModNotFound = 126;
-inline constexpr uint32_t kErrorIoDevice = 1117;
-
-// WaitForSingleObject's time that never runs out (INFINITE).
-inline constexpr uint32_t kInfinite = 0xFFFFFFFFu;
+// The names themselves live in common/ (the suite's common library uses
+// them too) and are reachable here as platform::kError...
+using namespace win32;
 
 // Linux back-ends only: the Win32 code for an errno value (0 for 0; codes
 // without a closer match are ERROR_GEN_FAILURE).

@@ -8,12 +8,12 @@
 #include <mutex>
 
 #include "common/machine_root.h"
+#include "common/win32_codes.h"
 #include "tnwcmn/os.h"
 #include "tnwcmn/machine_store.h"
 #include "tnwcmn/reg_store.h"
 #include "tnwcmn/registry_backend.h"
 #include "tnwcmn/trace_sink.h"
-#include "platform/win32_error.h"
 
 namespace tnw::reg {
 
@@ -75,7 +75,7 @@ Registry& registry() {
   return *r;
 }
 
-constexpr Status kInvalidHandle = hresultFromWin32(platform::kErrorInvalidHandle);
+constexpr Status kInvalidHandle = hresultFromWin32(win32::kErrorInvalidHandle);
 
 // Finds the node of handle + sub in its view.
 Status locate(RegKey root, const std::string& sub, std::shared_ptr<const Store>& store, const KeyNode*& node,

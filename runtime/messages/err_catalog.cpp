@@ -133,8 +133,8 @@ message_record::ParsedC ErrCatalogC::fetchMessage(uint32_t identifier, std::stri
   if (!hit) return message_record::parse(defaultText, variants);
   message_record::ParsedC r = message_record::parse(stored, variants);
   if (encoding_ != "utf8") {
-    r.text = StringC(r.text.c_str(), encoding_.c_str()).toUtf8();
-    r.detail = StringC(r.detail.c_str(), encoding_.c_str()).toUtf8();
+    r.text = StringC(r.text.data(), static_cast<int32_t>(r.text.size()), encoding_.c_str()).toUtf8();
+    r.detail = StringC(r.detail.data(), static_cast<int32_t>(r.detail.size()), encoding_.c_str()).toUtf8();
   }
   return r;
 }

@@ -2,7 +2,10 @@
 // suite's error service receives it.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,8 @@
 #include "runtime/messages/error_report.h"
 #include "runtime/services/common_services.h"
 #include "runtime/streams/streams.h"
+#include "runtime/threads/thread.h"
+#include "platform/system.h"
 #include "test_support.h"
 
 namespace {
@@ -89,6 +94,16 @@ TEST_F(ErrorReports, WhatTheOperationsThatFailReport) {
        {{0xE0CB0007, "Attempted to set current position in a stream that does not support seeking"},
         {0xE0CB0005, "Cannot obtain length of stream"},
         {0xE0CB000B, "Attempted to set length on non-resizable stream"}}},
+      {"copy into a stream that cannot take it",
+       [&] {
+         FileStreamC* in = open("present.txt", FileOpenModeC::kOpenExisting, platform::kAccessRead);
+         FileStreamC* out = open("present.txt", FileOpenModeC::kOpenExisting, platform::kAccessRead);
+         out->copyAllFrom(*in);
+         delete in;
+         delete out;
+       },
+       {{0xE0CB0008, "Attempted to write to a stream that does not support writing"},
+        {0xE0CB0015, "Failed to write to a stream"}}},
   };
   for (const Case& c : cases) {
     c.run();
@@ -96,9 +111,32 @@ TEST_F(ErrorReports, WhatTheOperationsThatFailReport) {
   }
 }
 
-// Thread and condition failures cannot be provoked on a healthy system; their
-// records carry a detail ("Error code %d") that must not be formatted with
-// the message's own arguments.
+// A thread whose object is destroyed while it runs: Linux cannot end it from
+// outside, so the framework reports that and waits for it; Windows ends it.
+TEST_F(ErrorReports, DestroyingARunningThread) {
+  class Sleeper final : public ThreadC {
+   public:
+    std::atomic<bool> running{false};
+    uint32_t run() override {
+      running = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      return 0;
+    }
+  };
+  auto* t = new Sleeper;
+  const uint32_t id = t->id();
+  t->start();
+  while (!t->running) std::this_thread::yield();
+  delete t;
+  if (errors.reports.empty()) return;  // ended as Windows ends threads
+  const std::string text = "Failure in thread " + std::to_string(platform::currentThreadId()) +
+                           " to terminate thread " + std::to_string(id);
+  expectReports("destroying a running thread", {{0xE18D01F5, text}});
+}
+
+// Thread creation and condition failures cannot be provoked on a healthy
+// system; their records carry a detail ("Error code %d") that must not be
+// formatted with the message's own arguments.
 TEST_F(ErrorReports, ThreadAndConditionRecordsReportTheirTextOnly) {
   struct Case {
     uint32_t id;

@@ -27,10 +27,6 @@ std::string readFile(const std::string& path);
 void setEnv(const char* name, const std::string& value);
 void unsetEnv(const char* name);
 
-// Makes the registry of this machine hold a string value (Linux: a .reg file
-// under TNW_MACHINE_ROOT/registry, which must be set; Windows: the real
-// registry). keyPath is below HKEY_LOCAL_MACHINE, in the view a 32-bit
-// process sees.
 // Another process that does nothing until it is ended (with this object):
 // on Windows this test program started suspended, on Linux a forked child
 // that sleeps. mainThreadId() is the identifier of its one thread.
@@ -48,6 +44,10 @@ class OtherProcessC {
   uint32_t mainThreadId_ = 0;
 };
 
+// Makes the registry of this machine hold a string value (Linux: a .reg file
+// under TNW_MACHINE_ROOT/registry, which must be set; Windows: the real
+// registry). keyPath is below HKEY_LOCAL_MACHINE, in the view a 32-bit
+// process sees.
 void setMachineString(const std::string& keyPath, const std::string& name, const std::string& value);
 void removeMachineKey(const std::string& keyPath);
 

@@ -3,11 +3,16 @@
 # regdump compare what Wine holds with what the Linux store reads from the
 # same files, as content (keys, value names, types, data).
 # -DREGDUMP=tool -DWORK=scratch folder -DFIXTURES=file;file;...
-execute_process(COMMAND wine --version RESULT_VARIABLE wine_rc OUTPUT_QUIET ERROR_QUIET
+# Skipped only where the kernel cannot run Wine's 32-bit loader; a Wine that
+# is missing or broken otherwise fails the test.
+execute_process(COMMAND wine --version RESULT_VARIABLE wine_rc OUTPUT_VARIABLE probe ERROR_VARIABLE probe
                 INPUT_FILE /dev/null)
 if(NOT wine_rc EQUAL 0)
-  message("regdump_wine: skipped: this machine cannot run Wine")
-  return()
+  if(probe MATCHES "Exec format error")
+    message("regdump_wine: skipped: this machine cannot run 32-bit Wine (no IA-32 execution)")
+    return()
+  endif()
+  message(FATAL_ERROR "Wine does not start: ${probe}")
 endif()
 
 file(REMOVE_RECURSE ${WORK})

@@ -120,6 +120,7 @@ TEST(ConditionC, ABroadcastRightAfterAnotherWakesEveryCountedWaiter) {
   ConditionC c(StringC::fromUtf8("Twice"));
   std::atomic<bool> stop{false};
   std::atomic<int> timedOut{0};
+  std::atomic<int> exited{0};
   std::vector<std::thread> waiters;
   for (int i = 0; i < kWaiters; ++i)
     waiters.emplace_back([&] {
@@ -128,6 +129,7 @@ TEST(ConditionC, ABroadcastRightAfterAnotherWakesEveryCountedWaiter) {
         c.wait(ms);
         if (ms == 0) ++timedOut;
       }
+      ++exited;
     });
   int lost = 0;
   for (int round = 0; round < 1000 && lost == 0; ++round) {
@@ -143,7 +145,9 @@ TEST(ConditionC, ABroadcastRightAfterAnotherWakesEveryCountedWaiter) {
     if (c.pendingReleases() > 0) lost = round + 1;
   }
   stop = true;
-  while (c.waiters() > 0 || c.pendingReleases() > 0) {
+  // A waiter may be between its test of `stop` and being counted: keep
+  // waking until every one has left.
+  while (exited < kWaiters) {
     c.broadcast();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
