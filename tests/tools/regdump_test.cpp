@@ -59,8 +59,10 @@ TEST(RegDump, TheTextIsThatOfRegExport) {
             "\"Empty\"=\"\"\n"
             "\"Count\"=dword:0000002a\n"
             "\"Big\"=hex(b):ff,ee,dd,cc,bb,aa,99,88\n"
-            "\"Blob\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,17,18,\\\n"
-            "  19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,2f\n"
+            // Wrapped as regedit wraps: no line longer than 80 columns.
+            "\"Blob\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\n"
+            "  16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,\\\n"
+            "  2f\n"
             "\"Expand\"=hex(2):25,00,54,00,45,00,4d,00,50,00,25,00,00,00\n"
             "\"Multi\"=hex(7):61,00,00,00,62,00,63,00,00,00,00,00\n"
             "\"Nothing\"=hex(0):\n"
@@ -99,7 +101,8 @@ TEST(RegDump, ComparedAsContentNotAsText) {
   } cases[] = {
       // Other case, other order, a number written as hex bytes: the same.
       {"REGEDIT4\r\n\r\n[hkey_local_machine\\software\\c]\r\n\"n\"=hex(4):01,00,00,00\r\n\"a\"=\"x\"\r\n", {}},
-      {"REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\C]\r\n\"A\"=hex(2):78,00,00,00\r\n\"N\"=dword:1\r\n",
+      {"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\C]\r\n"
+       "\"A\"=hex(2):78,00,00,00\r\n\"N\"=dword:1\r\n",
        {"differs: [HKEY_LOCAL_MACHINE\\SOFTWARE\\C] \"A\"=\"x\" | [HKEY_LOCAL_MACHINE\\SOFTWARE\\C] "
         "\"A\"=hex(2):78,00,00,00"}},
       {"REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\C]\r\n\"A\"=\"x\"\r\n\"N\"=dword:1\r\n"
