@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/machine_root.h"
+#include "conf_trace.h"
 #include "reg_compare.h"
 #include "reg_export.h"
 #include "tnwcmn/machine_store.h"
@@ -17,6 +18,7 @@ namespace {
 
 const char kUsage[] =
     "usage: regdump [--machine DIR] [--view 32|64] [KEY]\n"
+    "       regdump [--machine DIR] --trace NAME\n"
     "       regdump --compare FILE-A[,FILE...] FILE-B[,FILE...]\n"
     "  Prints the keys and values below KEY (default HKEY_LOCAL_MACHINE) of the registry of the\n"
     "  machine root DIR (default: $TNW_MACHINE_ROOT, else /var/lib/tarnwell), read from\n"
@@ -25,6 +27,9 @@ const char kUsage[] =
     "  HKEY_CLASSES_ROOT (HKCR) or HKEY_CURRENT_CONFIG (HKCC).\n"
     "  --view 32 shows the keys as a 32-bit process sees them (the agent's view: below\n"
     "  HKLM\\SOFTWARE the keys of SOFTWARE\\WOW6432Node); --view 64 (the default) the keys as stored.\n"
+    "  --trace shows where the agent's configuration variable NAME (\"EnableVirtAppUsageTracking\",\n"
+    "  or with its key: \"VDI Endpoint Agent\\CurrentVersion\\LogFile\") is looked for, step by\n"
+    "  step, and the value it reads on that machine (the search as the agent makes it).\n"
     "  --compare reads two sets of .reg files (as regedit or `reg export` wrote them, any\n"
     "  encoding; several files of a set separated by commas, loaded in that order) and prints\n"
     "  how their content differs: values by name, type and data, and keys without sub-keys;\n"
@@ -82,6 +87,7 @@ int main(int argc, char** argv) {
   std::string key = "HKEY_LOCAL_MACHINE";
   bool view32 = false;
   bool keyGiven = false;
+  std::string traced;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--help" || a == "-h") {
@@ -92,6 +98,8 @@ int main(int argc, char** argv) {
       return compareFiles(argv[2], argv[3]);
     } else if (a == "--machine" && i + 1 < argc) {
       machine = argv[++i];
+    } else if (a == "--trace" && i + 1 < argc) {
+      traced = argv[++i];
     } else if (a == "--view" && i + 1 < argc) {
       const std::string v = argv[++i];
       if (v != "32" && v != "64") return usage("--view takes 32 or 64, not '" + v + "'");
@@ -104,6 +112,17 @@ int main(int argc, char** argv) {
       key = a;
       keyGiven = true;
     }
+  }
+  if (!traced.empty()) {
+    if (keyGiven) return usage("--trace takes a variable, not a key");
+    struct stat st {};
+    if (stat((machine + "/registry").c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+      std::fprintf(stderr, "regdump: cannot read the machine root '%s': it has no folder 'registry'\n",
+                   machine.c_str());
+      return 2;
+    }
+    setenv(common::kMachineRootVariable, machine.c_str(), 1);
+    return regdump::traceVariable(traced);
   }
   std::vector<std::string> parts = tnw::reg::splitPath(key);
   const std::string root = parts.empty() ? std::string() : tnw::reg::canonicalRoot(parts.front());
