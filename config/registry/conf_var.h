@@ -120,6 +120,8 @@ class ConfVarC {
            const char* envName, uint32_t flags, const char* attribute);
 
   ConfVarStateC& state() const { return state_; }
+  // source() for a caller that holds the variable lock.
+  int32_t sourceLocked() const { return source_; }
 
   // The steps every typed getValue() shares; the caller holds the variable
   // lock for all of them.

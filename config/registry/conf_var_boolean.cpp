@@ -19,6 +19,8 @@ bool ConfVarBooleanC::textToBoolean(const StringC& text) {
 }
 
 bool ConfVarBooleanC::getValue() {
+  // Re-entered from inside a read on this thread: answer what is known.
+  if (state().variableLockHeldByCaller()) return (sourceLocked() == kSourceNotRead ? defaultValue_ : currentValue_) != 0;
   SpinLockGuardC guard(state().variableLock());
   if (freshOrMarkRead(state().now100ns())) return currentValue_ != 0;
   traceIndented(kRegistryGetModule, "Getting boolean ConfVar value");

@@ -55,6 +55,8 @@ bool ConfVarInt32C::parseNumber(std::string_view text, int64_t& out) {
 }
 
 int32_t ConfVarInt32C::getValue() {
+  // Re-entered from inside a read on this thread: answer what is known.
+  if (state().variableLockHeldByCaller()) return sourceLocked() == kSourceNotRead ? defaultValue_ : currentValue_;
   SpinLockGuardC guard(state().variableLock());
   if (freshOrMarkRead(state().now100ns())) return currentValue_;
   traceIndented(kRegistryGetModule, "Getting int32 ConfVar value");

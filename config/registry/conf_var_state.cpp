@@ -37,3 +37,7 @@ StringArrayC* ConfVarStateC::findOverrideLocked(const StringC& name) const {
   auto found = overrides_.find(name);
   return found.valid() ? found.value() : nullptr;
 }
+
+bool ConfVarStateC::variableLockHeldByCaller() const {
+  return variableLock_.load(std::memory_order_relaxed) == platform::currentThreadId();
+}

@@ -51,6 +51,10 @@ class ConfVarStateC {
   int64_t now100ns() const { return clock_(); }
 
   SpinLockWord& variableLock() { return variableLock_; }
+  // Whether the calling thread holds the variable lock: a read that comes
+  // back into a read (a trace or a registry call that reads a variable) must
+  // not take it again, since the lock is not recursive.
+  bool variableLockHeldByCaller() const;
 
   // Stores `path` unless that hive is already set (then false, and the
   // stored one stays). Takes the alternate-hive lock; any thread.

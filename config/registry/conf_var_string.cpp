@@ -10,6 +10,8 @@ ConfVarStringC::ConfVarStringC(ConfVarStateC& state, ConfVarC* parent, const cha
       defaultValue_(defaultText, flags & kFlagUtf8 ? "utf8" : "system-8") {}
 
 StringC ConfVarStringC::getValue() {
+  // Re-entered from inside a read on this thread: answer what is known.
+  if (state().variableLockHeldByCaller()) return sourceLocked() == kSourceNotRead ? defaultValue_ : currentValue_;
   SpinLockGuardC guard(state().variableLock());
   if (freshOrMarkRead(state().now100ns())) return currentValue_;
   traceIndented(kRegistryGetModule, "Getting string ConfVar value");

@@ -23,6 +23,8 @@ ConfVarStringArrayC::ConfVarStringArrayC(ConfVarStateC& state, ConfVarC* parent,
 ConfVarStringArrayC::~ConfVarStringArrayC() = default;
 
 StringArrayC ConfVarStringArrayC::getValue() {
+  // Re-entered from inside a read on this thread: answer what is known.
+  if (state().variableLockHeldByCaller()) return values_ ? *values_ : StringArrayC();
   SpinLockGuardC guard(state().variableLock());
   if (freshOrMarkRead(state().now100ns()) && values_) return *values_;
   traceIndented(kRegistryGetModule, "Getting string array ConfVar value");

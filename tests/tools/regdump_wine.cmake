@@ -37,6 +37,10 @@ function(wine_run log)
 endfunction()
 
 wine_run(boot wineboot -i)
+if(NOT wine_rc EQUAL 0)
+  file(READ ${WORK}/boot.err err)
+  message(FATAL_ERROR "wineboot failed (${wine_rc}): ${err}")
+endif()
 wine_run(boot-wait wineserver -w)
 
 function(windows_path out path)
@@ -81,7 +85,14 @@ list(JOIN FIXTURES "," ours)
 list(JOIN exports "," theirs)
 execute_process(COMMAND ${REGDUMP} --compare ${ours} ${theirs} RESULT_VARIABLE rc OUTPUT_VARIABLE diff
                 ERROR_VARIABLE problems)
-if(NOT rc EQUAL 0)
+# Wine's reg export drops the last character of a text value, taking it for
+# the closing NUL even where there is none: a REG_SZ stored without one
+# ("Odd") comes back one character short. That is Wine losing data, not the
+# store misreading it; any other difference fails.
+set(wine_loses "differs: [HKEY_LOCAL_MACHINE\\SOFTWARE\\Fixture\\Every Type] \"Odd\"=hex(1):41,00,42,00 | [HKEY_LOCAL_MACHINE\\SOFTWARE\\Fixture\\Every Type] \"Odd\"=\"A\"\n")
+if(rc EQUAL 1 AND diff STREQUAL wine_loses)
+  message("Wine's export drops the last character of a text value without a closing NUL; nothing else differs")
+elseif(NOT rc EQUAL 0)
   message(FATAL_ERROR "the Linux store and Wine read the fixtures differently (${rc}):\n${diff}${problems}")
 endif()
 message("regdump and Wine agree on ${FIXTURES}")

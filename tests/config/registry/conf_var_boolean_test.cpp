@@ -184,8 +184,10 @@ TEST_F(ConfVarBoolean, AReadThatFailsAfterTheSearchFoundTheValueGivesTheDefault)
   }
 }
 
+// The stored value differs from the one a variable holds before its first
+// read (false), so a thread that got an answer before the store would show.
 TEST_F(ConfVarBoolean, ThreadsReadingTogetherAllSeeTheStoredValue) {
-  registry.import(agentValue("HKEY_LOCAL_MACHINE", "\"NO\""));
+  registry.import(agentValue("HKEY_LOCAL_MACHINE", "\"YES\""));
   ConfTreeC tree(&recorder, &TestClockC::read);
   ConfVarBooleanC& v = tree.enableVirtAppUsageTracking();
   std::atomic<int> wrong{0};
@@ -194,12 +196,27 @@ TEST_F(ConfVarBoolean, ThreadsReadingTogetherAllSeeTheStoredValue) {
     threads.emplace_back([&] {
       for (int i = 0; i < 50; ++i) {
         if (i % 10 == 0) TestClockC::advanceSeconds(6);
-        if (v.getValue()) ++wrong;
+        if (!v.getValue()) ++wrong;
       }
     });
   for (auto& t : threads) t.join();
   EXPECT_EQ(wrong.load(), 0);
   EXPECT_EQ(v.source(), ConfVarC::kSourceMachine);
+}
+
+// A read that comes back into a read on the same thread (a trace or a
+// registry call reading a variable) answers without taking the lock again.
+TEST_F(ConfVarBoolean, AReadInsideAReadDoesNotDeadlock) {
+  registry.import(agentValue("HKEY_LOCAL_MACHINE", "\"NO\""));
+  ConfTreeC tree(&recorder, &TestClockC::read);
+  ConfVarBooleanC& v = tree.enableVirtAppUsageTracking();
+  int inner = 0;
+  bool innerValue = false;
+  recorder.onValueExists([&] {
+    if (inner++ == 0) innerValue = v.getValue();
+  });
+  EXPECT_FALSE(v.getValue());
+  EXPECT_TRUE(innerValue);  // not read yet: the default
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 // it. Single test thread for the settings; calls may come from any thread.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -27,6 +28,9 @@ class RecordingRegistryC final : public tnw::RegistryContextI {
   void failRoot(tnw::RegKey root, tnw::Status status) { rootFaults_[root] = status; }
   void failReads(tnw::Status status) { readFault_ = status; }
   void withoutRemoteRoots() { noRemoteRoots_ = true; }
+  // Runs `hook` inside every valueExists, before it answers (a registry that
+  // calls back into its caller).
+  void onValueExists(std::function<void()> hook) { existsHook_ = std::move(hook); }
 
   std::vector<std::string> calls() {
     std::lock_guard<std::mutex> guard(lock_);
@@ -59,6 +63,7 @@ class RecordingRegistryC final : public tnw::RegistryContextI {
 
     tnw::Status valueExists(tnw::RegKey root, tnw::TextI* key, tnw::TextI* name, int32_t a, int32_t b) override {
       o_.record("exists", root, key, name);
+      if (o_.existsHook_) o_.existsHook_();
       auto fault = o_.rootFaults_.find(root);
       if (fault != o_.rootFaults_.end()) {
         key->release();
@@ -141,6 +146,7 @@ class RecordingRegistryC final : public tnw::RegistryContextI {
   std::map<tnw::RegKey, std::string> remoteNames_;
   std::map<tnw::RegKey, tnw::Status> rootFaults_;
   tnw::Status readFault_ = tnw::kOk;
+  std::function<void()> existsHook_;
   bool noRemoteRoots_ = false;
 };
 
