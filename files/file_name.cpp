@@ -53,3 +53,14 @@ bool FileNameC::isRoot() const {
   }
   return false;
 }
+
+std::string FileNameC::leafName() const {
+  const size_t slash = text_.rfind('\\');
+  return slash == std::string::npos ? text_ : text_.substr(slash + 1);
+}
+
+std::string FileNameC::extension() const {
+  const std::string leaf = leafName();
+  const size_t dot = leaf.rfind('.');
+  return dot == std::string::npos ? std::string() : leaf.substr(dot + 1);
+}

@@ -25,6 +25,10 @@ class FileNameC {
   // The text before the last "\" (a root keeps its separator: "C:\"), or
   // empty when there is none.
   FileNameC parent() const;
+  // The text after the last "\" (the whole text when there is none), and
+  // that part's extension: the text after its last ".", "" when it has none.
+  std::string leafName() const;
+  std::string extension() const;
   // An empty name, "C:", "C:\", "\", "\\server\share" (with or without a
   // closing "\"), also behind "\\?\".
   bool isRoot() const;

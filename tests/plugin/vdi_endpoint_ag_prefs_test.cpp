@@ -1,0 +1,207 @@
+#include "plugin/vdi_endpoint_ag_prefs.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "config/prefs/env_environment.h"
+#include "log/log_manager.h"
+#include "platform/system_facts.h"
+#include "runtime/services/common_services.h"
+#include "test_support.h"
+
+namespace {
+
+const char* const kAgentKey = "SOFTWARE\\Tarnwell Corp\\Tarnwell\\VDI Endpoint Agent\\CurrentVersion";
+
+// The process's log manager writes the agent's messages into a file of the
+// test's; it is made once per process, so every test shares that file.
+class FileSettings final : public log_LogSettingsI {
+ public:
+  explicit FileSettings(std::string file) : file_(std::move(file)) {}
+  StringC value(const char* name) override {
+    const std::string n = name;
+    if (n == "LogFile") return StringC::fromUtf8(file_);
+    if (n == "LogLevel") return StringC::fromUtf8("A-z");
+    if (n == "LogModules") return StringC::fromUtf8("default");
+    if (n == "LogFlags") return StringC::fromUtf8("0");
+    if (n == "LogMsgCatPath") return StringC::fromUtf8(file_ + ".no-catalog");
+    return StringC();
+  }
+
+ private:
+  std::string file_;
+};
+
+class AgentPrefs : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    logDir_ = new test_support::TempDirC;
+    static FileSettings settings(logDir_->file("agent.log"));
+    log_LogManagerC::installLogSettings(&settings);
+    log_LogManagerC::instance();
+  }
+  void SetUp() override {
+    test_support::setEnv("TNW_MACHINE_ROOT", machine.path());
+    test_support::writeFile(machine.file("registry/00-empty.reg"), "Windows Registry Editor Version 5.00\r\n");
+    common_services::registryContext()->reload();
+    logBefore = test_support::readFile(logDir_->file("agent.log")).size();
+  }
+  void TearDown() override { common_services::overrideErrorService(nullptr, false); }
+
+  // What this test added to the shared log: the message part of each line.
+  std::vector<std::string> newLogMessages() {
+    const std::string all = test_support::readFile(logDir_->file("agent.log")).substr(logBefore);
+    std::vector<std::string> out;
+    size_t i = 0;
+    while (i < all.size()) {
+      size_t j = all.find("\r\n", i);
+      if (j == std::string::npos) j = all.size();
+      const std::string line = all.substr(i, j - i);
+      const size_t m = line.find(")] ");
+      out.push_back(m == std::string::npos ? line : line.substr(m + 3));
+      i = j + 2;
+    }
+    return out;
+  }
+  std::string raw(VDIEndpointAgPrefs& p, const char* name) {
+    StringC out;
+    p.get(out, StringC::fromUtf8(name), false);
+    return out.toUtf8();
+  }
+  std::string read(VDIEndpointAgPrefs& p, const char* name) { return p.value(StringC::fromUtf8(name)).toUtf8(); }
+
+  static test_support::TempDirC* logDir_;
+  test_support::TempDirC machine;
+  env_EnvironmentC env;
+  size_t logBefore = 0;
+};
+test_support::TempDirC* AgentPrefs::logDir_ = nullptr;
+
+const char* const kPath[] = {"C:\\Program Files\\Tarnwell\\vdiendpoint.dll"};
+
+TEST_F(AgentPrefs, WithNothingConfiguredTheDefaultsAndDerivationsHold) {
+  VDIEndpointAgPrefs p(StringC::fromUtf8("1.2.3.4"), &env);
+  EXPECT_EQ(p.loadPreferences(1, kPath), 0);
+  EXPECT_EQ(raw(p, "VDIFile"), "$(MachineId)_$(DateTime).vdi");
+  EXPECT_EQ(raw(p, "VdiAccess"), "$(ServerLocation)/VdiAccess/$(UserId) on $(MachineId) $(DateTime).vdi");
+  // Derived from the expanded target, at a time without a "DateTime".
+  EXPECT_EQ(raw(p, "UploadFile"), read(p, "UserId") + " on " + read(p, "MachineId") + " .vdi");
+  EXPECT_EQ(raw(p, "VDIExtension"), "vdi");
+  EXPECT_EQ(raw(p, "Upload"), "True");
+  EXPECT_EQ(raw(p, "Delay"), "60");
+  EXPECT_EQ(raw(p, "Disabled"), "False");
+  EXPECT_EQ(raw(p, "LowProfile"), "True");
+  EXPECT_EQ(raw(p, "DateTimeFormat"), "%Y%m%dT%H%M%S");
+  EXPECT_EQ(raw(p, "Version"), "1.2.3.4");
+  EXPECT_EQ(raw(p, "UploadPeriod"), "60");
+  // The agent's section's declared defaults, not the suite-wide launcher log.
+  EXPECT_EQ(raw(p, "LogFile"), "$(TempDirectory)\\Tarnwell\\vdi.log");
+  EXPECT_EQ(raw(p, "VDIDirectory"), "$(CommonAppDataFolder)\\Tarnwell Corp\\Tarnwell\\VDI Endpoint Agent\\VDIData");
+  EXPECT_EQ(read(p, "MachineId"), read(p, "ComputerName"));
+  EXPECT_FALSE(read(p, "MachineId").empty());
+  EXPECT_TRUE(newLogMessages().empty());  // nothing invalid, nothing logged
+}
+
+TEST_F(AgentPrefs, RegistryValuesReplaceDefaultsAndArgumentsReplaceBoth) {
+  test_support::writeFile(machine.file("registry/10-agent.reg"),
+                          "Windows Registry Editor Version 5.00\r\n\r\n"
+                          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Tarnwell Corp\\Tarnwell\\"
+                          "VDI Endpoint Agent\\CurrentVersion]\r\n\"Delay\"=dword:0000000f\r\n"
+                          "\"VDIFile\"=\"from the registry.vdi\"\r\n\"UploadLocation\"=\"registry\"\r\n");
+  common_services::registryContext()->reload();
+  VDIEndpointAgPrefs p(StringC::fromUtf8("1.0"), &env);
+  const char* const argv[] = {"agent", "-x", "-oUploadLocation=there", "-o", "NoEqualsSign", "-o"};
+  EXPECT_EQ(p.loadPreferences(6, argv), 0);
+  EXPECT_EQ(read(p, "Delay"), "15");
+  EXPECT_EQ(read(p, "VDIFile"), "from the registry.vdi");
+  EXPECT_EQ(read(p, "UploadLocation"), "there");  // the argument over the registry
+}
+
+TEST_F(AgentPrefs, UploadFileComesFromTheUploadTarget) {
+  struct Case {
+    const char* target;
+    const char* uploadFile;
+    const char* extension;
+  } cases[] = {
+      {"\\\\server\\share\\report.dat", "report.dat", "dat"},
+      {"$(ServerLocation)/inbox/plain", "plain.vdi", "vdi"},
+  };
+  for (const auto& c : cases) {
+    env_EnvironmentC fresh;
+    VDIEndpointAgPrefs p(StringC::fromUtf8("1.0"), &fresh);
+    const std::string access = std::string("VdiAccess=") + c.target;
+    const char* const argv[] = {"agent", "-o", access.c_str(), "-o", "UploadLocation=set"};
+    EXPECT_EQ(p.loadPreferences(5, argv), 0);
+    EXPECT_EQ(raw(p, "UploadFile"), c.uploadFile) << c.target;
+    EXPECT_EQ(raw(p, "VDIExtension"), c.extension) << c.target;
+  }
+}
+
+TEST_F(AgentPrefs, ValidationRepairsAndLogs) {
+  struct Case {
+    const char* name;
+    const char* given;
+    const char* after;
+    const char* logged;
+  } cases[] = {
+      {"Disabled", "maybe", "True", "ERROR: Preference 'Disabled' is invalid: must be boolean value"},
+      {"Disabled", "No", "No", nullptr},
+      {"UploadPeriod", "0", "60", "ERROR: Preference 'UploadPeriod' is invalid: must be a number greater than 0"},
+      {"UploadPeriod", "-5", "60", "ERROR: Preference 'UploadPeriod' is invalid: must be a number greater than 0"},
+      {"UploadPeriod", "90", "90", nullptr},
+      {"UploadPeriod", "0x10", "0x10", nullptr},
+  };
+  for (const auto& c : cases) {
+    logBefore = test_support::readFile(logDir_->file("agent.log")).size();
+    env_EnvironmentC fresh;
+    VDIEndpointAgPrefs p(StringC::fromUtf8("1.0"), &fresh);
+    p.setDefaults();
+    p.set(StringC::fromUtf8(c.name), StringC::fromUtf8(c.given), false);
+    EXPECT_EQ(p.validate(), 0);
+    EXPECT_EQ(raw(p, c.name), c.after) << c.name << "=" << c.given;
+    const auto logged = newLogMessages();
+    if (c.logged) {
+      ASSERT_EQ(logged.size(), 1u) << c.name << "=" << c.given;
+      EXPECT_EQ(logged[0], c.logged);
+    } else {
+      EXPECT_TRUE(logged.empty()) << c.name << "=" << c.given << ": " << logged.front();
+    }
+  }
+}
+
+TEST_F(AgentPrefs, FindOptionKnowsTheTableAndMakesTheRest) {
+  VDIEndpointAgPrefs p(StringC::fromUtf8("1.0"), &env);
+  env_EnvOptsC o;
+  p.findOption(o, StringC::fromUtf8("Delay"));
+  EXPECT_EQ(o.getName().toUtf8(), "Delay");
+  EXPECT_EQ(o.options(), 0u);
+  p.findOption(o, StringC::fromUtf8("delay"));  // same characters only
+  EXPECT_EQ(o.getName().toUtf8(), "delay");
+  int n = 0;
+  for (const env_EnvOptsC* const* t = VDIEndpointAgPrefs::options(); *t; ++t) ++n;
+  EXPECT_EQ(n, 17);
+  EXPECT_EQ(VDIEndpointAgPrefs::options()[0]->getName().toUtf8(), "Disabled");
+  EXPECT_EQ(VDIEndpointAgPrefs::options()[16]->getName().toUtf8(), "UserId");
+}
+
+TEST_F(AgentPrefs, AReloadClearsTheAgentsValuesButNotFixedOnes) {
+  test_support::setMachineString(kAgentKey, "Delay", "7");
+  common_services::registryContext()->reload();
+  VDIEndpointAgPrefs p(StringC::fromUtf8("1.0"), &env);
+  ASSERT_EQ(p.loadPreferences(1, kPath), 0);
+  p.set(StringC::fromUtf8("UploadLocation"), StringC::fromUtf8("from a run"), false);
+  p.set(StringC::fromUtf8("DateTime"), StringC::fromUtf8("20261210T100000"), false);
+  p.reloadPreferences();
+  EXPECT_EQ(read(p, "Delay"), "7");
+  EXPECT_EQ(raw(p, "UploadLocation"), "");
+  EXPECT_EQ(raw(p, "DateTime"), "");
+  // A fixed Delay survives the clearing.
+  p.set(StringC::fromUtf8("DelayFixed"), StringC::fromUtf8("True"), true);
+  p.set(StringC::fromUtf8("Delay"), StringC::fromUtf8("30"), true);
+  p.reloadPreferences();
+  EXPECT_EQ(read(p, "Delay"), "30");
+}
+
+}  // namespace
