@@ -17,4 +17,6 @@ bool processTimes(uint64_t* user, uint64_t* kernel) {
 
 void localTime(std::time_t t, std::tm& out) { localtime_r(&t, &out); }
 
+void setErrorMode(uint32_t) {}
+
 }  // namespace platform

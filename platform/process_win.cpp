@@ -16,4 +16,6 @@ bool processTimes(uint64_t* user, uint64_t* kernel) {
 
 void localTime(std::time_t t, std::tm& out) { localtime_s(&out, &t); }
 
+void setErrorMode(uint32_t mode) { SetErrorMode(mode); }
+
 }  // namespace platform

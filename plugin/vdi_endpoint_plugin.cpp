@@ -1,6 +1,8 @@
 #include "plugin/vdi_endpoint_plugin.h"
 
+#include "plugin/agent_startup.h"
 #include "plugin/plugin_singleton.h"
+#include "runtime/services/com_registry.h"
 
 VDIEndpointPluginC::VDIEndpointPluginC(SecurityServiceHostI* host)
     : host_(host), monitorCondition_(StringC("MonitorCondition", "ascii")) {}
@@ -42,8 +44,14 @@ int32_t VDIEndpointPluginC::Start() {
     Stop();
     if (!SpinLockC::tryAcquire(startLock_)) return kBusy;
     running_.exchange(1);
-    // The monitor thread that takes the start lock over arrives with the
-    // monitor; until then the run ends here and the lock is free again.
+    {
+      AgentStartupC startup;
+      // The monitor thread that takes the start lock over (and releases COM
+      // when it ends) arrives with the monitor; until then the run ends here,
+      // COM is balanced on this thread and the lock is free again.
+      if (startup.comStatus() == 0) Win32ComRegistryC::instance().uninitialise();
+      Win32ComRegistryC::instance().release();
+    }
     SpinLockC::release(startLock_);
     return 0;
   } catch (...) {

@@ -7,6 +7,7 @@
 
 #include "plugin/vdi_endpoint_plugin.h"
 #include "runtime/services/common_services.h"
+#include "test_support.h"
 
 namespace {
 
@@ -23,7 +24,12 @@ class TestHost final : public SecurityServiceHostI {
 
 class PluginEntry : public ::testing::Test {
  protected:
-  void SetUp() override { common_services::overrideErrorService(nullptr, true); }
+  test_support::TempDirC machine;
+  // Start writes the agent's log into the machine root: a scratch one.
+  void SetUp() override {
+    common_services::overrideErrorService(nullptr, true);
+    test_support::setEnv("TNW_MACHINE_ROOT", machine.path());
+  }
   void TearDown() override {
     pluginDetach(false);
     common_services::restoreErrorService();
