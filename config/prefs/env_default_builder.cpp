@@ -112,6 +112,9 @@ env_EnvDefaultBuilderC::env_EnvDefaultBuilderC(tnw::RegistryServiceI* registry)
     : registry_(registry ? registry : common_services::registryService()) {}
 
 void env_EnvDefaultBuilderC::store(const char* name, const StringC& value) {
+  // A fixed variable keeps its value: the builder runs again at every reload,
+  // after the registry fixed it.
+  if (prefs_->isFixed(s(name))) return;
   prefs_->environment()->param(s(name), false)->set(value);
 }
 

@@ -81,6 +81,8 @@ tnw::Status EnvMSWPreferencesC::loadComponent(const StringC& component, bool mac
   return policy != tnw::kOk ? policy : normal;
 }
 
+tnw::Status EnvMSWPreferencesC::reserved29() { return static_cast<tnw::Status>(0x80004001); }
+
 tnw::Status EnvMSWPreferencesC::loadComponentValue(const StringC& component, bool machine, const StringC& name,
                                                    const StringC& separators) {
   const tnw::Status normal = loadPath(normalKeyPath(component, machine), &name, separators);

@@ -43,6 +43,9 @@ class EnvMSWPreferencesC : public EnvPreferencesC {
   // "HKEY_CURRENT_USER\..."); another root loads nothing and gives
   // 0x80070057.
   virtual tnw::Status loadKeyPath(const StringC& path, const StringC& separators);
+  // 29: serves the suite's other components, not this agent; kept so that
+  // the slots after it keep their numbers. Answers E_NOTIMPL (0x80004001).
+  virtual tnw::Status reserved29();
   // 30: one named value of a component, from both keys.
   virtual tnw::Status loadComponentValue(const StringC& component, bool machine, const StringC& name,
                                          const StringC& separators);

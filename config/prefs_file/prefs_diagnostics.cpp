@@ -28,27 +28,39 @@ std::string PrefsDiagnosticsC::format(std::string_view f, const std::vector<std:
   return out;
 }
 
+// The writer goes into the log manager: it is called after the lock is let
+// go, so a line written by something the log manager reaches (which may
+// print again) cannot spin on it.
 void PrefsDiagnosticsC::print(std::string_view f, const std::vector<std::string>& args) {
   std::string line = format(f, args);
-  SpinLockGuardC hold(lock_);
-  if (writer_) {
-    writer_->write(line);
-  } else if (kept_.size() < kKeepLimit) {
-    kept_.push_back(std::move(line));
-  } else {
-    ++overflow_;
+  PrefsDiagnosticWriterI* writer = nullptr;
+  {
+    SpinLockGuardC hold(lock_);
+    if (writer_) {
+      writer = writer_;
+    } else if (kept_.size() < kKeepLimit) {
+      kept_.push_back(std::move(line));
+    } else {
+      ++overflow_;
+    }
   }
+  if (writer) writer->write(line);
 }
 
 void PrefsDiagnosticsC::attach(PrefsDiagnosticWriterI* writer) {
-  SpinLockGuardC hold(lock_);
-  writer_ = writer;
-  if (!writer_) return;
-  for (const std::string& line : kept_) writer_->write(line);
-  if (overflow_)
-    writer_->write(format("%1$s further preference diagnostics lines were not kept", {std::to_string(overflow_)}));
-  kept_.clear();
-  overflow_ = 0;
+  std::vector<std::string> lines;
+  size_t overflow = 0;
+  {
+    SpinLockGuardC hold(lock_);
+    writer_ = writer;
+    if (!writer_) return;
+    lines.swap(kept_);
+    overflow = overflow_;
+    overflow_ = 0;
+  }
+  for (const std::string& line : lines) writer->write(line);
+  if (overflow)
+    writer->write(format("%1$s further preference diagnostics lines were not kept", {std::to_string(overflow)}));
 }
 
 std::vector<std::string> PrefsDiagnosticsC::kept() const {

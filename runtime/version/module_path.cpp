@@ -24,9 +24,12 @@ std::string stripSuffix(std::string_view name, std::string_view suffix) {
   return std::string(name.substr(0, name.size() - suffix.size()));
 }
 
-std::string currentDirectory() {
-  std::string dir = platform::currentDirectory();
-  if (dir.size() >= 4 && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+std::string currentDirectory() { return bannerDirectory(platform::currentDirectory()); }
+
+std::string bannerDirectory(std::string dir) {
+  // As a 260-character buffer holds it.
+  if (dir.size() > 260) dir.resize(260);
+  if (dir.size() >= 4 && (dir.back() == '\\' || dir.back() == '/' || dir.back() == ':')) dir.pop_back();
   return dir;
 }
 

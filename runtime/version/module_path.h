@@ -22,5 +22,8 @@ std::string stripSuffix(std::string_view name, std::string_view suffix);
 // The current directory, one trailing separator removed when the result is
 // at least 4 characters long (so "C:\" stays); "" when it cannot be read.
 std::string currentDirectory();
+// The rule applied to it: at most 260 characters, then one trailing "\",
+// "/" or ":" removed when the text is 4 characters or longer.
+std::string bannerDirectory(std::string directory);
 
 }  // namespace module_path

@@ -80,22 +80,22 @@ std::vector<uint8_t> fixedBlock(const FixedInfoC& f) {
 
 }  // namespace
 
-std::vector<uint8_t> build(const BlockSpecC& spec) {
-  const WriterC w(spec.layout);
+std::vector<uint8_t> build(const BlockDescriptionC& description) {
+  const WriterC w(description.layout);
   std::vector<std::vector<uint8_t>> strings;
-  for (const auto& [key, value] : spec.strings)
+  for (const auto& [key, value] : description.strings)
     strings.push_back(w.node(key, w.text(value), w.units(value), true, {}));
-  const auto table = w.node(spec.tableKey, {}, 0, true, strings);
+  const auto table = w.node(description.tableKey, {}, 0, true, strings);
   const auto stringInfo = w.node("StringFileInfo", {}, 0, true, {table});
 
   // The translation: language and code page from the table's key.
-  const unsigned long key = std::strtoul(spec.tableKey.c_str(), nullptr, 16);
+  const unsigned long key = std::strtoul(description.tableKey.c_str(), nullptr, 16);
   std::vector<uint8_t> translation;
   put32(translation, static_cast<uint32_t>(((key & 0xFFFFu) << 16) | (key >> 16)));
   const auto var = w.node("Translation", translation, 4, false, {});
   const auto varInfo = w.node("VarFileInfo", {}, 0, true, {var});
 
-  const auto fixed = fixedBlock(spec.fixed);
+  const auto fixed = fixedBlock(description.fixed);
   return w.node("VS_VERSION_INFO", fixed, static_cast<uint16_t>(fixed.size()), false, {stringInfo, varInfo});
 }
 

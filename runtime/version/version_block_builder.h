@@ -20,7 +20,7 @@ struct FixedInfoC {
   uint16_t productVersion[4] = {0, 0, 0, 0};
 };
 
-struct BlockSpecC {
+struct BlockDescriptionC {
   FixedInfoC fixed;
   // Eight hexadecimal digits: language and code page ("040904b0").
   std::string tableKey = "040904b0";
@@ -30,6 +30,6 @@ struct BlockSpecC {
   LayoutE layout = LayoutE::kWide;
 };
 
-std::vector<uint8_t> build(const BlockSpecC& spec);
+std::vector<uint8_t> build(const BlockDescriptionC& description);
 
 }  // namespace version_block

@@ -21,14 +21,14 @@ file(READ ${log} text)
 # CMake reads the file without its carriage returns: lines end in ".?\n".
 string(REPEAT "\\*" 60 stars)
 set(line "\\[[A-Za-z0-9: ]+ \\(G, 0\\)\\] {[0-9]+} ")
-foreach(expected
-    "${line}${stars}.?\n"
-    "${line}Program version is 'VDI Endpoint Monitor ${VERSION}'.?\n"
-    "${line}Program path is '[^'\n]+'.?\n"
-    "${line}Program build number is '${BUILD}'.?\n"
-    "${line}Endpoint monitor started.?\n")
-  if(NOT text MATCHES "${expected}")
-    message(FATAL_ERROR "the log lacks a banner line matching\n  ${expected}\nit holds:\n${text}")
-  endif()
-endforeach()
+# The five lines, in this order, as the first thing the fresh log holds.
+set(expected "^${line}${stars}.?\n"
+             "${line}Program version is 'VDI Endpoint Monitor ${VERSION}'.?\n"
+             "${line}Program path is '[^'\n]+'.?\n"
+             "${line}Program build number is '${BUILD}'.?\n"
+             "${line}Endpoint monitor started.?\n")
+string(JOIN "" expected ${expected})
+if(NOT text MATCHES "${expected}")
+  message(FATAL_ERROR "the log does not begin with the banner\n  ${expected}\nit holds:\n${text}")
+endif()
 message("banner: version ${VERSION}, build ${BUILD}")

@@ -204,4 +204,22 @@ TEST_F(AgentPrefs, AReloadClearsTheAgentsValuesButNotFixedOnes) {
   EXPECT_EQ(read(p, "Delay"), "30");
 }
 
+// The suite-wide table also holds "LogFile": the defaults that every reload
+// sets again must not replace a value the registry fixed.
+TEST_F(AgentPrefs, AReloadKeepsWhatTheRegistryFixed) {
+  test_support::writeFile(machine.file("registry/10-agent.reg"),
+                          "Windows Registry Editor Version 5.00\r\n\r\n"
+                          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Tarnwell Corp\\Tarnwell\\"
+                          "VDI Endpoint Agent\\CurrentVersion]\r\n\"LogFile\"=\"D:\\\\logs\\\\agent.log\"\r\n"
+                          "\"LogFileFixed\"=\"True\"\r\n");
+  common_services::registryContext()->reload();
+  VDIEndpointAgPrefs p(StringC::fromUtf8("1.0"), &env);
+  ASSERT_EQ(p.loadPreferences(1, kPath), 0);
+  EXPECT_EQ(raw(p, "LogFile"), "D:\\logs\\agent.log");
+  p.reloadPreferences();
+  EXPECT_EQ(raw(p, "LogFile"), "D:\\logs\\agent.log");
+  p.reloadPreferences();
+  EXPECT_EQ(raw(p, "LogFile"), "D:\\logs\\agent.log");
+}
+
 }  // namespace

@@ -57,16 +57,16 @@ std::optional<std::string> textOf(const std::vector<uint8_t>& block, int selecto
   return reader.text();
 }
 
-version_block::BlockSpecC sampleSpec(LayoutE layout) {
-  version_block::BlockSpecC spec;
-  spec.layout = layout;
-  spec.fixed.fileVersion[0] = 1;
-  spec.fixed.fileVersion[3] = 48;
-  spec.tableKey = "041104e4";
+version_block::BlockDescriptionC sampleDescription(LayoutE layout) {
+  version_block::BlockDescriptionC description;
+  description.layout = layout;
+  description.fixed.fileVersion[0] = 1;
+  description.fixed.fileVersion[3] = 48;
+  description.tableKey = "041104e4";
   for (int i = 0; i < version_block::kSelectorCount; ++i)
     if (i != version_block::kFixedInfoSelector && i != version_block::kTableKeySelector)
-      spec.strings.emplace_back(version_block::selectorKey(i), "value of " + std::to_string(i));
-  return spec;
+      description.strings.emplace_back(version_block::selectorKey(i), "value of " + std::to_string(i));
+  return description;
 }
 
 TEST(VersionBlock, ReadsTheResourceCompilersBlock) {
@@ -88,7 +88,7 @@ TEST(VersionBlock, ReadsTheResourceCompilersBlock) {
 
 TEST(VersionBlock, EveryKeyOfTheSelectorTableInBothLayouts) {
   for (LayoutE layout : {LayoutE::kWide, LayoutE::kNarrow}) {
-    const auto block = version_block::build(sampleSpec(layout));
+    const auto block = version_block::build(sampleDescription(layout));
     for (int i = 0; i < version_block::kSelectorCount; ++i) {
       if (i == version_block::kFixedInfoSelector) continue;
       const auto v = version_block::find(block.data(), block.size(), i);
@@ -103,18 +103,18 @@ TEST(VersionBlock, EveryKeyOfTheSelectorTableInBothLayouts) {
 }
 
 TEST(VersionBlock, KeysAreComparedExactly) {
-  version_block::BlockSpecC spec;
-  spec.strings = {{"companyname", "lower"}, {"CompanyName ", "blank"}, {"CompanyNam", "short"}};
-  const auto block = version_block::build(spec);
+  version_block::BlockDescriptionC description;
+  description.strings = {{"companyname", "lower"}, {"CompanyName ", "blank"}, {"CompanyNam", "short"}};
+  const auto block = version_block::build(description);
   EXPECT_EQ(textOf(block, 1), std::nullopt);
-  spec.strings.emplace_back("CompanyName", "exact");
-  EXPECT_EQ(textOf(version_block::build(spec), 1), "exact");
+  description.strings.emplace_back("CompanyName", "exact");
+  EXPECT_EQ(textOf(version_block::build(description), 1), "exact");
   EXPECT_EQ(textOf(block, -1), std::nullopt);
   EXPECT_EQ(textOf(block, 16), std::nullopt);
 }
 
 TEST(VersionBlock, WrongRootKeyOrSignatureFindsNothing) {
-  auto block = version_block::build(sampleSpec(LayoutE::kWide));
+  auto block = version_block::build(sampleDescription(LayoutE::kWide));
   ASSERT_TRUE(textOf(block, 1));
   auto badKey = block;
   badKey[6] = 'v';  // "vS_VERSION_INFO"
@@ -131,7 +131,7 @@ TEST(VersionBlock, WrongRootKeyOrSignatureFindsNothing) {
 // stray read) and the walk ends.
 TEST(VersionBlock, HostileLengthsStayInsideTheBlock) {
   for (LayoutE layout : {LayoutE::kWide, LayoutE::kNarrow}) {
-    const auto block = version_block::build(sampleSpec(layout));
+    const auto block = version_block::build(sampleDescription(layout));
     for (size_t at = 0; at + 1 < block.size(); at += 2) {
       for (uint16_t bad : {uint16_t{0}, uint16_t{1}, uint16_t{5}, uint16_t{0x7FFF}, uint16_t{0xFFFF},
                            static_cast<uint16_t>(block.size() + 4)}) {
@@ -151,7 +151,7 @@ TEST(VersionBlock, HostileLengthsStayInsideTheBlock) {
 }
 
 TEST(VersionBlock, EveryTruncationIsSafe) {
-  const auto block = version_block::build(sampleSpec(LayoutE::kWide));
+  const auto block = version_block::build(sampleDescription(LayoutE::kWide));
   for (size_t n = 0; n < block.size(); ++n) {
     std::vector<uint8_t> cut(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(n));
     for (int s = 0; s < version_block::kSelectorCount; ++s) {
@@ -165,8 +165,8 @@ TEST(VersionBlock, EveryTruncationIsSafe) {
 }
 
 TEST(VersionBlock, AChildThatDoesNotAdvanceEndsTheSearch) {
-  version_block::BlockSpecC spec = sampleSpec(LayoutE::kWide);
-  auto block = version_block::build(spec);
+  version_block::BlockDescriptionC description = sampleDescription(LayoutE::kWide);
+  auto block = version_block::build(description);
   // The first child after the fixed block (StringFileInfo) at offset 92:
   // a length of 0 would make the walk stand still.
   ASSERT_EQ(block[92 + 6], 'S');

@@ -91,4 +91,20 @@ TEST(ModulePath, SplitAndStrip) {
   }
 }
 
+TEST(ModulePath, TheBannersDirectoryLosesOneTrailingSeparatorAndStaysWithin260) {
+  struct Case {
+    std::string given, shown;
+  } cases[] = {
+      {"C:\\", "C:\\"},  // too short to lose it
+      {"C:\\Work\\", "C:\\Work"},
+      {"C:\\Work\\\\", "C:\\Work\\"},  // one only
+      {"/srv/agent/", "/srv/agent"},
+      {"D:\\dir:", "D:\\dir"},
+      {"C:", "C:"},
+      {std::string(300, 'a'), std::string(260, 'a')},
+      {std::string(259, 'a') + "\\x", std::string(259, 'a')},
+  };
+  for (const auto& c : cases) EXPECT_EQ(module_path::bannerDirectory(c.given), c.shown) << c.given;
+}
+
 }  // namespace
