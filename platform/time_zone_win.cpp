@@ -8,10 +8,10 @@ namespace platform {
 int64_t currentTime() { return static_cast<int64_t>(_time64(nullptr)); }
 
 int localStandardOffsetMinutes() {
+  // _timezone: seconds west of UTC, standard time (msvcrt.dll has no
+  // _get_timezone; its data export is the same value).
   _tzset();
-  long west = 0;  // seconds west of UTC, standard time
-  if (_get_timezone(&west) != 0) return 0;
-  return static_cast<int>(-west / 60);
+  return static_cast<int>(-_timezone / 60);
 }
 
 bool utcBreakDown(int64_t t, std::tm& out) {
