@@ -26,30 +26,39 @@ constexpr uint32_t kNoErrorNumber = 0xE0000005;
 // ill-formed UTF-8 (surrogates included) into U+FFFD.
 bool isNonCharacter(char32_t c) { return c == 0xFFFE || c == 0xFFFF; }
 
+// Calls visit(sequence) for each UTF-8 sequence of `in`, ill-formed ones
+// included (they come with their status and U+FFFD).
+template <typename Visit>
+void forEachSequence(std::string_view in, Visit visit) {
+  const char* p = in.data();
+  const char* const end = p + in.size();
+  while (p < end) {
+    const common::utf8::Sequence s = common::utf8::read(p, end);
+    p += s.length;
+    visit(s);
+  }
+}
+
 enum class Context { kText, kAttribute };
 
 // The escaped form of character data or an attribute value.
 std::string escape(std::string_view in, Context context) {
   std::string out;
   out.reserve(in.size());
-  const char* p = in.data();
-  const char* const end = p + in.size();
-  while (p < end) {
-    const common::utf8::Sequence s = common::utf8::read(p, end);
-    p += s.length;
+  forEachSequence(in, [&](const common::utf8::Sequence& s) {
     const char32_t c = s.codePoint;
     switch (c) {
-      case U'&': out += "&amp;"; continue;
-      case U'<': out += "&lt;"; continue;
-      case U'>': out += "&gt;"; continue;
-      case U'"': out += "&quot;"; continue;
-      case U'\'': out += "&apos;"; continue;
+      case U'&': out += "&amp;"; return;
+      case U'<': out += "&lt;"; return;
+      case U'>': out += "&gt;"; return;
+      case U'"': out += "&quot;"; return;
+      case U'\'': out += "&apos;"; return;
       // A parser turns a raw carriage return into a line feed, and a raw
       // tab or line feed in an attribute value into a space: references
       // keep the value as it was given.
-      case U'\r': out += "&#13;"; continue;
-      case U'\t': out += context == Context::kAttribute ? "&#9;" : "\t"; continue;
-      case U'\n': out += context == Context::kAttribute ? "&#10;" : "\n"; continue;
+      case U'\r': out += "&#13;"; return;
+      case U'\t': out += context == Context::kAttribute ? "&#9;" : "\t"; return;
+      case U'\n': out += context == Context::kAttribute ? "&#10;" : "\n"; return;
       default: break;
     }
     if (c < 0x20) {
@@ -57,7 +66,7 @@ std::string escape(std::string_view in, Context context) {
     } else {
       common::utf8::append(out, isNonCharacter(c) ? common::utf8::kReplacement : c);
     }
-  }
+  });
   return out;
 }
 
@@ -78,15 +87,11 @@ bool isNameChar(char32_t c) {
 // cannot hold is replaced, so that a bad name still gives a well-formed tag.
 std::string safeName(std::string_view in) {
   std::string out;
-  const char* p = in.data();
-  const char* const end = p + in.size();
-  while (p < end) {
-    const common::utf8::Sequence s = common::utf8::read(p, end);
-    p += s.length;
+  forEachSequence(in, [&](const common::utf8::Sequence& s) {
     const bool ok = s.status == common::utf8::Status::kWellFormed &&
                     (out.empty() ? isNameStartChar(s.codePoint) : isNameChar(s.codePoint));
     common::utf8::append(out, ok ? s.codePoint : U'_');
-  }
+  });
   return out.empty() ? std::string("_") : out;
 }
 
@@ -98,15 +103,11 @@ bool isPubidChar(char32_t c) {
 
 std::string safePublicId(std::string_view in) {
   std::string out;
-  const char* p = in.data();
-  const char* const end = p + in.size();
-  while (p < end) {
-    const common::utf8::Sequence s = common::utf8::read(p, end);
-    p += s.length;
+  forEachSequence(in, [&](const common::utf8::Sequence& s) {
     out.push_back(s.status == common::utf8::Status::kWellFormed && isPubidChar(s.codePoint)
                       ? static_cast<char>(s.codePoint)
                       : '_');
-  }
+  });
   return out;
 }
 
@@ -114,11 +115,7 @@ std::string safePublicId(std::string_view in) {
 // URI writes that quote.
 std::string safeSystemId(std::string_view in) {
   std::string out;
-  const char* p = in.data();
-  const char* const end = p + in.size();
-  while (p < end) {
-    const common::utf8::Sequence s = common::utf8::read(p, end);
-    p += s.length;
+  forEachSequence(in, [&](const common::utf8::Sequence& s) {
     const char32_t c = s.codePoint;
     if (c == U'"') {
       out += "%22";
@@ -127,7 +124,7 @@ std::string safeSystemId(std::string_view in) {
     } else {
       common::utf8::append(out, isNonCharacter(c) ? common::utf8::kReplacement : c);
     }
-  }
+  });
   return out;
 }
 
