@@ -30,6 +30,7 @@ inline constexpr uint32_t kErrorBadExeFormat = 193;
 inline constexpr uint32_t kErrorFilenameExcedRange = 206;
 inline constexpr uint32_t kErrorModNotFound = 126;
 inline constexpr uint32_t kErrorIoDevice = 1117;
+inline constexpr uint32_t kErrorInvalidSid = 1337;
 inline constexpr uint32_t kErrorResourceTypeNotFound = 1813;
 
 // WaitForSingleObject's time that never runs out (INFINITE).

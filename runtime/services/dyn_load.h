@@ -13,6 +13,8 @@ class DynLoadC {
   DynLoadC& operator=(const DynLoadC&) = delete;
 
   bool isLoaded() const { return handle_ != nullptr; }
+  // The library (borrowed; null when not loaded).
+  platform::LibraryHandle handle() const { return handle_; }
   // Null for an empty name or an unloaded library.
   void* function(const std::string& name) const;
   // Why the library did not load: the Win32 error and the loader's words.

@@ -1,0 +1,30 @@
+#include "collect/wmi/wmi_instance.h"
+
+#include "collect/wmi/wmi_errors.h"
+#include "collect/wmi/wmi_messages.h"
+#include "collect/wmi/wmi_service.h"
+#include "collect/wmi/wmi_value_text.h"
+#include "runtime/messages/error_report.h"
+
+WMIInstanceC::WMIInstanceC(std::unique_ptr<platform::wmi::ClassObjectI> object, WMIServiceC* service)
+    : object_(std::move(object)), service_(service) {}
+
+// The object's COM reference goes before the service (see WMIEnumC).
+WMIInstanceC::~WMIInstanceC() { object_.reset(); }
+
+StringC WMIInstanceC::property(const StringC& name) {
+  StringC text;
+  if (!object_) return text;
+  platform::wmi::VariantC value;
+  int32_t cimType = 0;
+  const uint32_t result = object_->get(name.toUtf16(), value, cimType);
+  if (result != 0) {
+    raiseError(wmi_messages::kGetPropertyFailed, wmi_messages::kGetPropertyFailedText,
+               ArgListC::of(name, wmiErrorText(result), result));
+  } else if (variantToText(value, text) && cimType == platform::wmi::kCimDatetime) {
+    std::string iso;
+    if (cimDateTimeToIso(text.utf8(), iso)) text = StringC::fromUtf8(iso);
+  }
+  if (service_) service_->recordStatus(result);
+  return text;
+}

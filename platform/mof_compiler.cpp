@@ -1,0 +1,2 @@
+// Placeholder until the compiler lands.
+#include "platform/mof_compiler.h"
