@@ -84,7 +84,7 @@ bool cimDateTimeToIso(std::string_view cim, std::string& out) {
   int32_t year, month, day, hour, minute, second, offset;
   if (!digits(cim, 0, 4, year) || !digits(cim, 4, 2, month) || !digits(cim, 6, 2, day) || !digits(cim, 8, 2, hour) ||
       !digits(cim, 10, 2, minute) || !digits(cim, 12, 2, second) || cim.size() < 25 ||
-      (cim[21] != '+' && cim[21] != '-') || !digits(cim, 22, 3, offset))
+      (cim[21] != '+' && cim[21] != '-') || cim.size() > 26 || !digits(cim, 22, cim.size() - 22, offset))
     return false;
   if (year < 1970 || year > 2037 || offset >= 24 * 60) return false;
   if (cim[21] == '-') offset = -offset;

@@ -141,7 +141,7 @@ TEST_F(RegistryLoad, ALoaderWithoutTargetFillsItself) {
 }
 
 TEST_F(RegistryLoad, ARefusedSetIsTraced) {
-  TraceCaptureC trace(registry.scratch().file("trace.log"), "Configuring/Preferences");
+  test_support::TraceCaptureC trace(registry.scratch().file("trace.log"), "Configuring/Preferences");
   registry.import(regText({kMachineAgent, R"("Delay"="10")"}));
   prefs.set(S("DelayFxd"), S("Yes"), true);
   loadAgent();

@@ -27,7 +27,7 @@ class ConfVarBoolean : public ::testing::Test {
  protected:
   RegFixtureC registry;
   RecordingRegistryC recorder;
-  TraceCaptureC trace{registry.scratch().file("trace.log")};
+  test_support::TraceCaptureC trace{registry.scratch().file("trace.log")};
 };
 
 TEST_F(ConfVarBoolean, NothingSetReadsTheDefaultTrueAndTracesIt) {

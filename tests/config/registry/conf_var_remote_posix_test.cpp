@@ -38,7 +38,7 @@ class ConfVarRemote : public ::testing::Test {
 
   RegFixtureC registry;
   RecordingRegistryC recorder;
-  TraceCaptureC trace{registry.scratch().file("trace.log")};
+  test_support::TraceCaptureC trace{registry.scratch().file("trace.log")};
 };
 
 TEST_F(ConfVarRemote, AValueOnlyOnTheRemoteMachineIsFoundThere) {

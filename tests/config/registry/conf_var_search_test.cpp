@@ -41,7 +41,7 @@ class ConfVarSearch : public ::testing::Test {
  protected:
   RegFixtureC registry;
   RecordingRegistryC recorder;
-  TraceCaptureC trace{registry.scratch().file("trace.log")};
+  test_support::TraceCaptureC trace{registry.scratch().file("trace.log")};
 };
 
 TEST_F(ConfVarSearch, AUserAlternateHiveIsSearchedFirstInBothRoots) {

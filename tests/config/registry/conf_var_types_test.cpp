@@ -27,7 +27,7 @@ class ConfVarTypes : public ::testing::Test {
 
   RegFixtureC registry;
   RecordingRegistryC recorder;
-  TraceCaptureC trace{registry.scratch().file("trace.log")};
+  test_support::TraceCaptureC trace{registry.scratch().file("trace.log")};
 };
 
 TEST_F(ConfVarTypes, TextsAreTakenAsStored) {

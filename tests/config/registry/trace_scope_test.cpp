@@ -10,7 +10,7 @@
 
 namespace {
 
-using config_test::TraceCaptureC;
+using test_support::TraceCaptureC;
 
 const LogModuleC kOn("Test/Scope/On");
 const LogModuleC kOff("Test/Scope/Off");

@@ -10,27 +10,27 @@
 #include "runtime/services/common_services.h"
 #include "test_support.h"
 
-namespace config_test {
+namespace test_support {
 
 class TraceCaptureC {
  public:
   explicit TraceCaptureC(const std::string& file,
                          const char* modules = "Configuring/Registry/Search,Configuring/Registry/Get")
       : file_(file) {
-    test_support::setEnv("TNW_TRACE_FILE", file_);
-    test_support::setEnv("TNW_TRACE", modules);
+    setEnv("TNW_TRACE_FILE", file_);
+    setEnv("TNW_TRACE", modules);
     common_services::logService()->reload();
   }
   ~TraceCaptureC() {
-    test_support::unsetEnv("TNW_TRACE");
-    test_support::unsetEnv("TNW_TRACE_FILE");
+    unsetEnv("TNW_TRACE");
+    unsetEnv("TNW_TRACE_FILE");
     common_services::logService()->reload();
   }
   TraceCaptureC(const TraceCaptureC&) = delete;
   TraceCaptureC& operator=(const TraceCaptureC&) = delete;
 
   std::vector<std::string> lines() const {
-    std::istringstream in(test_support::readFile(file_));
+    std::istringstream in(readFile(file_));
     std::vector<std::string> out;
     std::string line;
     while (std::getline(in, line)) {
@@ -54,4 +54,4 @@ class TraceCaptureC {
   size_t seen_ = 0;
 };
 
-}  // namespace config_test
+}  // namespace test_support
