@@ -15,8 +15,11 @@
 //    types: string, boolean, datetime, char16, real32, real64, sint8, uint8,
 //    sint16, uint16, sint32, uint32, sint64, uint64, and "Class ref" for a
 //    reference; a superclass must be declared before, in the same namespace;
-//  - instance of Name { name = value; ... }; Name a declared class of the
-//    namespace (an instance of an undeclared class is refused);
+//    method declarations ("type Name(parameters);") are read and ignored;
+//  - instance of Name [as $alias] { name = value; ... }; Name a declared
+//    class of the namespace (an instance of an undeclared class is
+//    refused); the alias is read and ignored;
+//  - "qualifier" declarations, read and ignored;
 //  - values: strings with C escapes (\\ \" \n \t \r \xHHHH ...), adjacent
 //    strings joined; decimal, hexadecimal (0x), octal and real numbers with
 //    a sign; true, false, null; character literals 'c'; arrays {v, v, ...}.
@@ -26,11 +29,19 @@
 //
 // Bad input never crashes and never stops the compilation: each problem is
 // reported as "FILE:LINE: what" and the declaration it spoils is skipped
-// (a class with a bad property loses that property; an instance with a bad
-// value loses that value, one of an undeclared class is refused). Limits,
+// (a class with a bad property loses that property, one with a bad default
+// value keeps the property without a default; an instance with a bad value
+// loses that value, one of an undeclared class is refused). Limits,
 // reported when reached: files larger than kMaxFileBytes are skipped, arrays
 // hold at most kMaxArrayElements values, qualifier and value nesting stops
-// at kMaxNesting, and a namespace holds at most kMaxInstances instances.
+// at kMaxNesting, a namespace holds at most kMaxInstances instances, a
+// namespace path is at most kMaxNamespaceLength bytes long (a longer pragma
+// is ignored), and a repository at most kMaxValues property values (the
+// defaults of its classes and the values of its instances together, an
+// array counting one more per element), so that no input makes it grow
+// past a bounded size.
+// At most kMaxProblemsPerFile problems are reported per file, then one
+// saying that the rest are not.
 //
 // A compiled RepositoryC is immutable; share it between threads freely.
 #pragma once
@@ -50,6 +61,9 @@ inline constexpr size_t kMaxFileBytes = 16u << 20;
 inline constexpr size_t kMaxArrayElements = 65536;
 inline constexpr size_t kMaxNesting = 32;
 inline constexpr size_t kMaxInstances = 1u << 20;
+inline constexpr size_t kMaxValues = 1u << 20;
+inline constexpr size_t kMaxProblemsPerFile = 100;
+inline constexpr size_t kMaxNamespaceLength = 1024;  // bytes of "root\\a\\b"
 
 struct PropertyC {
   std::string name;      // as declared (UTF-8)
@@ -106,7 +120,16 @@ class RepositoryC {
  private:
   std::map<std::string, std::unique_ptr<NamespaceC>> namespaces_;  // by lower-case path
   std::vector<std::string> problems_;
+  size_t values_ = 0;  // counted against kMaxValues
   friend class CompilerC;
 };
+
+// The files compileDirectory reads: every regular file below `directory`
+// whose name ends in ".mof" (in any case), sorted by path. Links to files
+// are followed (a dangling one is listed, so that reading it reports it),
+// links to directories are not. A directory that cannot be read is
+// reported in `problems` (may be null) as "DIR:0: what"; a missing
+// `directory` gives none.
+std::vector<std::string> mofFiles(const std::string& directory, std::vector<std::string>* problems = nullptr);
 
 }  // namespace platform::mof

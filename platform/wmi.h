@@ -11,7 +11,8 @@
 // initialised there (before the balancing comUninitialize).
 //
 // Linux: a repository compiled from MACHINE/wmi/**/*.mof (platform/
-// mof_compiler.h), compiled anew when a file changes. The server must be
+// mof_compiler.h), compiled anew when a file changes; like a live provider,
+// each enumeration answers from the files as they are then. The server must be
 // local ("." or "localhost" or this host's name, else
 // kRpcSServerUnavailable); a namespace that no file declares (nor one below
 // it) is kWbemEInvalidNamespace; a class that its namespace does not declare
@@ -21,7 +22,9 @@
 // uint16 and sint32 and uint32 VT_I4, sint64 and uint64 and datetime and
 // reference VT_BSTR, char16 VT_I2, real32 VT_R4, real64 VT_R8, boolean
 // VT_BOOL, string VT_BSTR; arrays with VT_ARRAY); a property the instance
-// does not set is its class's default, else VT_NULL.
+// does not set is its class's default, else VT_NULL. Of the system
+// properties only "__CLASS" is answered (the instance's own class, which a
+// deep enumeration needs).
 #pragma once
 
 #include <cstdint>
@@ -133,6 +136,10 @@ class ClassObjectI {
   // Get(name, 0, &value, &cimType, null). kWbemENotFound for a property the
   // class does not have.
   virtual uint32_t get(const std::u16string& name, VariantC& value, int32_t& cimType) = 0;
+  // GetNames(null, WBEM_FLAG_NONSYSTEM_ONLY, null, ...): the names of the
+  // class's properties, inherited ones included, system properties
+  // ("__CLASS") left out.
+  virtual uint32_t names(std::vector<std::u16string>& out) = 0;
 };
 
 // IEnumWbemClassObject.

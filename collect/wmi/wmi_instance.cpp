@@ -28,3 +28,18 @@ StringC WMIInstanceC::property(const StringC& name) {
   if (service_) service_->recordStatus(result);
   return text;
 }
+
+std::vector<StringC> WMIInstanceC::propertyNames() {
+  std::vector<StringC> out;
+  if (!object_) return out;
+  std::vector<std::u16string> names;
+  const uint32_t result = object_->names(names);
+  if (result != 0) {
+    raiseError(wmi_messages::kGetPropertyFailed, wmi_messages::kGetPropertyFailedText,
+               ArgListC::of(StringC::fromUtf8("*"), wmiErrorText(result), result));
+  } else {
+    for (const std::u16string& n : names) out.push_back(StringC(n.data(), static_cast<int32_t>(n.size())));
+  }
+  if (service_) service_->recordStatus(result);
+  return out;
+}

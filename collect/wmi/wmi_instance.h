@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "collect/info/ref_count.h"
 #include "platform/wmi.h"
@@ -23,6 +24,10 @@ class WMIInstanceC : public RefCountC {
   // its type has no text (not reported). The Get result is recorded as the
   // service's status.
   StringC property(const StringC& name);
+  // The names of the instance's properties (system properties left out),
+  // in the class's order; empty when WMI cannot give them (reported as a
+  // property that cannot be read, with the name "*").
+  std::vector<StringC> propertyNames();
 
  private:
   std::unique_ptr<platform::wmi::ClassObjectI> object_;

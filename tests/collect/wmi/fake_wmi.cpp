@@ -26,6 +26,12 @@ class FakeObjectC final : public wmi::ClassObjectI {
     cimType = it->second.cimType;
     return 0;
   }
+  uint32_t names(std::vector<std::u16string>& out) override {
+    out.clear();
+    if (g->namesResult) return g->namesResult;
+    for (const auto& [name, property] : object_) out.push_back(name);
+    return 0;
+  }
 
  private:
   FakeObject object_;

@@ -37,6 +37,7 @@ struct FakeWmiState {
   uint32_t servicesBlanketResult = 0;
   uint32_t enumResult = 0;
   uint32_t enumBlanketResult = 0;
+  uint32_t namesResult = 0;
   std::vector<FakeObject> objects;
   // Next() answers this instead of the object at index failNextAt.
   size_t failNextAt = static_cast<size_t>(-1);
