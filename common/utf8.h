@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace common::utf8 {
 
@@ -79,6 +80,46 @@ inline void append(std::string& out, char32_t cp) {
     out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
     out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
   }
+}
+
+// Appends cp in UTF-16: a surrogate pair above U+FFFF.
+inline void appendUtf16(std::u16string& out, char32_t cp) {
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  } else {
+    out.push_back(static_cast<char16_t>(cp));
+  }
+}
+
+// UTF-8 to UTF-16, each ill-formed step of read() as one U+FFFD.
+inline std::u16string toUtf16(std::string_view in) {
+  std::u16string out;
+  out.reserve(in.size());
+  const char* p = in.data();
+  const char* const end = p + in.size();
+  while (p < end) {
+    const Sequence s = read(p, end);
+    p += s.length;
+    appendUtf16(out, s.codePoint);
+  }
+  return out;
+}
+
+// UTF-16 to UTF-8, an unpaired surrogate as U+FFFD.
+inline std::string fromUtf16(std::u16string_view in) {
+  std::string out;
+  out.reserve(in.size());
+  for (size_t i = 0; i < in.size(); ++i) {
+    char32_t c = in[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+      ++i;
+    }
+    append(out, c);  // a lone surrogate becomes U+FFFD here
+  }
+  return out;
 }
 
 }  // namespace common::utf8

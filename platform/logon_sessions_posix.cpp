@@ -42,24 +42,7 @@ SnapshotC& snapshot() {
 
 std::string errnoText(int e) { return std::generic_category().message(e); }
 
-std::u16string toUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p < end) {
-    const common::utf8::Sequence s = common::utf8::read(p, end);
-    p += s.length;
-    const char32_t cp = s.codePoint;
-    if (cp < 0x10000) {
-      out.push_back(static_cast<char16_t>(cp));
-    } else {
-      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-    }
-  }
-  return out;
-}
+std::u16string toUtf16(std::string_view text) { return common::utf8::toUtf16(text); }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 

@@ -35,31 +35,11 @@ bool sameFold(std::string_view a, std::string_view b) {
   return true;
 }
 
-void appendUtf16(std::u16string& out, char32_t cp) {
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  } else {
-    out.push_back(static_cast<char16_t>(cp));
-  }
-}
 
 bool isHigh(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLow(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-std::string utf8Of(std::u16string_view s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    char32_t c = s[i];
-    if (isHigh(c) && i + 1 < s.size() && isLow(s[i + 1])) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
-    }
-    common::utf8::append(out, c);
-  }
-  return out;
-}
+std::string utf8Of(std::u16string_view s) { return common::utf8::fromUtf16(s); }
 
 std::string hex(uint32_t value, int digits) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -279,7 +259,7 @@ class LexerC {
         return true;
       }
       if (at(pos_) >= 0x80) {
-        appendUtf16(out, codePoint());
+        common::utf8::appendUtf16(out, codePoint());
         continue;
       }
       ++pos_;
@@ -329,7 +309,7 @@ class LexerC {
       }
       common::utf8::append(shown, cp);
       sink_.report(line_, "unknown escape \"\\" + shown + "\"; read as \"" + shown + "\"");
-      appendUtf16(out, cp);
+      common::utf8::appendUtf16(out, cp);
     }
     return false;
   }

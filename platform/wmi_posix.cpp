@@ -27,37 +27,9 @@ bool sameFold(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string utf8Of(const std::u16string& s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    char32_t c = s[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
-    }
-    common::utf8::append(out, c);
-  }
-  return out;
-}
+std::string utf8Of(const std::u16string& s) { return common::utf8::fromUtf16(s); }
 
-std::u16string utf16Of(std::string_view s) {
-  std::u16string out;
-  const char* p = s.data();
-  const char* end = p + s.size();
-  while (p < end) {
-    const common::utf8::Sequence seq = common::utf8::read(p, end);
-    p += seq.length;
-    char32_t cp = seq.codePoint;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-  }
-  return out;
-}
+std::u16string utf16Of(std::string_view s) { return common::utf8::toUtf16(s); }
 
 // What the files looked like when the repository was compiled: names,
 // sizes and modification times, read without opening a file.

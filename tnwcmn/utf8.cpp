@@ -56,42 +56,8 @@ int32_t countChars(std::string_view in) {
   return n;
 }
 
-std::string fromUtf16(const char16_t* data, size_t units) {
-  std::string out;
-  out.reserve(units);
-  for (size_t i = 0; i < units; ++i) {
-    char32_t c = data[i];
-    if (c >= 0xD800 && c <= 0xDBFF) {
-      if (i + 1 < units && data[i + 1] >= 0xDC00 && data[i + 1] <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (data[i + 1] - 0xDC00);
-        ++i;
-      } else {
-        c = kReplacement;
-      }
-    } else if (c >= 0xDC00 && c <= 0xDFFF) {
-      c = kReplacement;
-    }
-    append(out, c);
-  }
-  return out;
-}
+std::string fromUtf16(const char16_t* data, size_t units) { return common::utf8::fromUtf16({data, units}); }
 
-std::u16string toUtf16(std::string_view in) {
-  std::u16string out;
-  out.reserve(in.size());
-  const char* p = in.data();
-  const char* end = p + in.size();
-  while (p < end) {
-    char32_t cp = decode(p, end);
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-  }
-  return out;
-}
+std::u16string toUtf16(std::string_view in) { return common::utf8::toUtf16(in); }
 
 }  // namespace tnw::utf8

@@ -1,18 +1,9 @@
 #include "collect/appv/launch_time.h"
 
+#include "collect/wmi/cim_datetime.h"
 #include "runtime/datetime/file_time.h"
 
 namespace {
-
-bool digits(std::string_view s, size_t at, size_t count, int32_t& value) {
-  if (at + count > s.size()) return false;
-  value = 0;
-  for (size_t i = at; i < at + count; ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    value = value * 10 + (s[i] - '0');
-  }
-  return true;
-}
 
 // The offset east of UTC, in minutes, of the zone part of a text (what
 // follows the time), or false.
@@ -21,18 +12,18 @@ bool zoneOffset(std::string_view zone, bool iso, int32_t& minutes) {
   if (iso) {
     if (zone == "Z") return true;
     int32_t hhmm = 0;
-    if (zone.size() != 5 || (zone[0] != '+' && zone[0] != '-') || !digits(zone, 1, 4, hhmm) || hhmm % 100 >= 60)
+    if (zone.size() != 5 || (zone[0] != '+' && zone[0] != '-') || !readDigits(zone, 1, 4, hhmm) || hhmm % 100 >= 60)
       return false;
     minutes = hhmm / 100 * 60 + hhmm % 100;
   } else {
     // [.mmmmmm][sUUU]
     if (!zone.empty() && zone[0] == '.') {
       int32_t micro = 0;
-      if (!digits(zone, 1, 6, micro)) return false;
+      if (!readDigits(zone, 1, 6, micro)) return false;
       zone.remove_prefix(7);
     }
     if (zone.empty()) return true;
-    if (zone.size() != 4 || (zone[0] != '+' && zone[0] != '-') || !digits(zone, 1, 3, minutes)) return false;
+    if (zone.size() != 4 || (zone[0] != '+' && zone[0] != '-') || !readDigits(zone, 1, 3, minutes)) return false;
   }
   if (zone[0] == '-') minutes = -minutes;
   return true;
@@ -44,9 +35,9 @@ bool readLaunchTime(std::string_view text, uint64_t& fileTime) {
   datetime::SystemTimeC t;
   const bool iso = text.size() > 8 && text[8] == 'T';
   const size_t timeAt = iso ? 9 : 8;
-  if (!digits(text, 0, 4, t.year) || !digits(text, 4, 2, t.month) || !digits(text, 6, 2, t.day) ||
-      !digits(text, timeAt, 2, t.hour) || !digits(text, timeAt + 2, 2, t.minute) ||
-      !digits(text, timeAt + 4, 2, t.second))
+  if (!readDigits(text, 0, 4, t.year) || !readDigits(text, 4, 2, t.month) || !readDigits(text, 6, 2, t.day) ||
+      !readDigits(text, timeAt, 2, t.hour) || !readDigits(text, timeAt + 2, 2, t.minute) ||
+      !readDigits(text, timeAt + 4, 2, t.second))
     return false;
   int32_t offset = 0;
   if (!zoneOffset(text.substr(timeAt + 6), iso, offset)) return false;

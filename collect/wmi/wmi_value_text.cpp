@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "collect/wmi/cim_datetime.h"
 #include "runtime/datetime/date_time.h"
 
 namespace wmi = platform::wmi;
@@ -52,16 +53,6 @@ bool scalarToText(uint16_t type, const wmi::VariantC& v, std::string& out) {
   }
 }
 
-bool digits(std::string_view s, size_t at, size_t count, int32_t& value) {
-  if (at + count > s.size()) return false;
-  value = 0;
-  for (size_t i = at; i < at + count; ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    value = value * 10 + (s[i] - '0');
-  }
-  return true;
-}
-
 }  // namespace
 
 bool variantToText(const wmi::VariantC& value, StringC& out) {
@@ -81,29 +72,26 @@ bool variantToText(const wmi::VariantC& value, StringC& out) {
 }
 
 bool cimDateTimeToIso(std::string_view cim, std::string& out) {
-  int32_t year, month, day, hour, minute, second, offset;
-  if (!digits(cim, 0, 4, year) || !digits(cim, 4, 2, month) || !digits(cim, 6, 2, day) || !digits(cim, 8, 2, hour) ||
-      !digits(cim, 10, 2, minute) || !digits(cim, 12, 2, second) || cim.size() < 25 ||
-      (cim[21] != '+' && cim[21] != '-') || cim.size() > 26 || !digits(cim, 22, cim.size() - 22, offset))
+  CimDateTimeC f;
+  if (!readCimDateTime(cim, f) || f.year < 1970 || f.year > 2037 || f.offsetMinutes <= -24 * 60 ||
+      f.offsetMinutes >= 24 * 60)
     return false;
-  if (year < 1970 || year > 2037 || offset >= 24 * 60) return false;
-  if (cim[21] == '-') offset = -offset;
 
   std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
+  t.tm_year = f.year - 1900;
+  t.tm_mon = f.month - 1;
+  t.tm_mday = f.day;
+  t.tm_hour = f.hour;
+  t.tm_min = f.minute;
+  t.tm_sec = f.second;
   t.tm_isdst = 0;  // the offset already says all: no local daylight hour joins it
   datetime::DateTime value;
-  const int32_t magnitude = offset < 0 ? -offset : offset;
+  const int32_t magnitude = f.offsetMinutes < 0 ? -f.offsetMinutes : f.offsetMinutes;
   const int32_t hhmm = magnitude / 60 * 100 + magnitude % 60;
-  if (offset == 0)
+  if (f.offsetMinutes == 0)
     value.set(t, datetime::kUtc, 0);
   else
-    value.set(t, datetime::kLocalTime, offset < 0 ? -hhmm : hhmm);
-  if (!value.isValid() || value.date().month != month || value.date().day != day) return false;
+    value.set(t, datetime::kLocalTime, f.offsetMinutes < 0 ? -hhmm : hhmm);
+  if (!value.isValid() || value.date().month != f.month || value.date().day != f.day) return false;
   return value.formatIso(out) == 0;
 }

@@ -9,62 +9,26 @@
 #include "log/log_manager.h"
 #include "platform/system_facts.h"
 #include "runtime/services/common_services.h"
+#include "agent_log.h"
 #include "test_support.h"
 
 namespace {
 
 const char* const kAgentKey = "SOFTWARE\\Tarnwell Corp\\Tarnwell\\VDI Endpoint Agent\\CurrentVersion";
 
-// The process's log manager writes the agent's messages into a file of the
-// test's; it is made once per process, so every test shares that file.
-class FileSettings final : public log_LogSettingsI {
- public:
-  explicit FileSettings(std::string file) : file_(std::move(file)) {}
-  StringC value(const char* name) override {
-    const std::string n = name;
-    if (n == "LogFile") return StringC::fromUtf8(file_);
-    if (n == "LogLevel") return StringC::fromUtf8("A-z");
-    if (n == "LogModules") return StringC::fromUtf8("default");
-    if (n == "LogFlags") return StringC::fromUtf8("0");
-    if (n == "LogMsgCatPath") return StringC::fromUtf8(file_ + ".no-catalog");
-    return StringC();
-  }
-
- private:
-  std::string file_;
-};
-
 class AgentPrefs : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    logDir_ = new test_support::TempDirC;
-    static FileSettings settings(logDir_->file("agent.log"));
-    log_LogManagerC::installLogSettings(&settings);
-    log_LogManagerC::instance();
-  }
+  static void SetUpTestSuite() { test_support::AgentLogC::instance(); }
   void SetUp() override {
     test_support::setEnv("TNW_MACHINE_ROOT", machine.path());
     test_support::writeFile(machine.file("registry/00-empty.reg"), "Windows Registry Editor Version 5.00\r\n");
     common_services::registryContext()->reload();
-    logBefore = test_support::readFile(logDir_->file("agent.log")).size();
+    newLogMessages();
   }
   void TearDown() override { common_services::overrideErrorService(nullptr, false); }
 
   // What this test added to the shared log: the message part of each line.
-  std::vector<std::string> newLogMessages() {
-    const std::string all = test_support::readFile(logDir_->file("agent.log")).substr(logBefore);
-    std::vector<std::string> out;
-    size_t i = 0;
-    while (i < all.size()) {
-      size_t j = all.find("\r\n", i);
-      if (j == std::string::npos) j = all.size();
-      const std::string line = all.substr(i, j - i);
-      const size_t m = line.find(")] ");
-      out.push_back(m == std::string::npos ? line : line.substr(m + 3));
-      i = j + 2;
-    }
-    return out;
-  }
+  static std::vector<std::string> newLogMessages() { return test_support::AgentLogC::instance().newMessages(); }
   std::string raw(VDIEndpointAgPrefs& p, const char* name) {
     StringC out;
     p.get(out, StringC::fromUtf8(name), false);
@@ -72,12 +36,9 @@ class AgentPrefs : public ::testing::Test {
   }
   std::string read(VDIEndpointAgPrefs& p, const char* name) { return p.value(StringC::fromUtf8(name)).toUtf8(); }
 
-  static test_support::TempDirC* logDir_;
   test_support::TempDirC machine;
   env_EnvironmentC env;
-  size_t logBefore = 0;
 };
-test_support::TempDirC* AgentPrefs::logDir_ = nullptr;
 
 const char* const kPath[] = {"C:\\Program Files\\Tarnwell\\vdiendpoint.dll"};
 
@@ -154,7 +115,7 @@ TEST_F(AgentPrefs, ValidationRepairsAndLogs) {
       {"UploadPeriod", "0x10", "0x10", nullptr},
   };
   for (const auto& c : cases) {
-    logBefore = test_support::readFile(logDir_->file("agent.log")).size();
+    newLogMessages();
     env_EnvironmentC fresh;
     VDIEndpointAgPrefs p(StringC::fromUtf8("1.0"), &fresh);
     p.setDefaults();

@@ -9,7 +9,7 @@
 #include "config/prefs/env_preferences.h"
 #include "config/prefs/qb_context.h"
 #include "runtime/services/common_services.h"
-#include "support/agent_log.h"
+#include "agent_log.h"
 #include "test_support.h"
 #include "trace_capture.h"
 
@@ -74,7 +74,7 @@ constexpr uint64_t kLogon = 133497810050000000ull;
 class Citrix : public ::testing::Test {
  protected:
   void SetUp() override {
-    collect_test::AgentLogC::instance().newMessages();
+    test_support::AgentLogC::instance().newMessages();
     test_support::setEnv("TNW_MACHINE_ROOT", machine.path());
     QBContextC::process().replaceEnvironment(env_EnvironmentC());
   }
@@ -147,7 +147,7 @@ TEST_F(Citrix, CollectsTheSessionFromRegistryAndLogonSessions) {
   EXPECT_EQ(info.logonFileTime(), kLogon);
   EXPECT_EQ(lsa.dataCalls, 3) << "the walk stops at the first match";
   EXPECT_EQ(pref("UserId"), "Ada Lovelace");
-  EXPECT_TRUE(collect_test::AgentLogC::instance().newMessages().empty());
+  EXPECT_TRUE(test_support::AgentLogC::instance().newMessages().empty());
 }
 
 TEST_F(Citrix, ChoosesEachSourceAtConstruction) {
@@ -191,7 +191,7 @@ TEST_F(Citrix, ChoosesEachSourceAtConstruction) {
       EXPECT_FALSE(info.userID()) << c.what;
       EXPECT_EQ(info.count(), 7u) << c.what;
       EXPECT_FALSE(info.collect()) << c.what;
-      EXPECT_TRUE(collect_test::AgentLogC::instance().newMessages().empty()) << c.what << ": silently";
+      EXPECT_TRUE(test_support::AgentLogC::instance().newMessages().empty()) << c.what << ": silently";
       continue;
     }
     const auto* user = dynamic_cast<const RegBasedInfoPiece*>(info.userID().get());
@@ -211,7 +211,7 @@ TEST_F(Citrix, AMissingRegistryValueIsLoggedAndStopsTheCollection) {
   lsa.sessions = {{2, kSid, "CORP", "Ada", kLogon}};
   CitrixVDIEndpointInfo info(lsa);
   EXPECT_FALSE(info.collect());
-  EXPECT_EQ(collect_test::AgentLogC::instance().newMessages(),
+  EXPECT_EQ(test_support::AgentLogC::instance().newMessages(),
             (std::vector<std::string>{"Citrix VDI endpoint information 'vdiName' is not found."}));
   EXPECT_EQ(lsa.dataCalls, 0) << "the session step does not run";
   EXPECT_EQ(values(info).at("endPointClientName"), "ICA-CLIENT") << "what was fetched stays";
@@ -258,7 +258,7 @@ TEST_F(Citrix, SessionStepFailuresAreTraced) {
       }
     }
   }
-  EXPECT_TRUE(collect_test::AgentLogC::instance().newMessages().empty());
+  EXPECT_TRUE(test_support::AgentLogC::instance().newMessages().empty());
 }
 
 TEST_F(Citrix, TheStandInsProblemsAreTraced) {

@@ -13,7 +13,7 @@
 #include "collect/wmi/wmi_service.h"
 #include "recording_errors.h"
 #include "runtime/services/common_services.h"
-#include "support/agent_log.h"
+#include "agent_log.h"
 #include "test_support.h"
 
 namespace {
@@ -23,7 +23,7 @@ StringC u(const char* s) { return StringC::fromUtf8(s); }
 class RealServices : public ::testing::Test {
  protected:
   void SetUp() override {
-    collect_test::AgentLogC::instance();
+    test_support::AgentLogC::instance();
     common_services::overrideErrorService(&errors, false);
   }
   void TearDown() override { common_services::restoreErrorService(); }

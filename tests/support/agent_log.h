@@ -10,7 +10,7 @@
 #include "log/log_manager.h"
 #include "test_support.h"
 
-namespace collect_test {
+namespace test_support {
 
 class AgentLogC {
  public:
@@ -20,9 +20,9 @@ class AgentLogC {
  private:
   AgentLogC();
   class SettingsC;
-  test_support::TempDirC dir_;
+  TempDirC dir_;
   std::string file_;
   size_t seen_ = 0;
 };
 
-}  // namespace collect_test
+}  // namespace test_support

@@ -1,6 +1,6 @@
-#include "support/agent_log.h"
+#include "agent_log.h"
 
-namespace collect_test {
+namespace test_support {
 
 class AgentLogC::SettingsC final : public log_LogSettingsI {
  public:
@@ -28,11 +28,11 @@ AgentLogC::AgentLogC() : file_(dir_.file("agent.log")) {
   static SettingsC* settings = new SettingsC(file_);
   log_LogManagerC::installLogSettings(settings);
   log_LogManagerC::instance();
-  seen_ = test_support::readFile(file_).size();
+  seen_ = readFile(file_).size();
 }
 
 std::vector<std::string> AgentLogC::newMessages() {
-  const std::string all = test_support::readFile(file_);
+  const std::string all = readFile(file_);
   std::vector<std::string> out;
   size_t i = seen_;
   while (i < all.size()) {
@@ -47,4 +47,4 @@ std::vector<std::string> AgentLogC::newMessages() {
   return out;
 }
 
-}  // namespace collect_test
+}  // namespace test_support

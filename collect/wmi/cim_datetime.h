@@ -1,0 +1,22 @@
+// Reading the fields of CIM date-times, the text form in which WMI gives
+// a DATETIME property: "yyyymmddHHMMSS.mmmmmmsUUU", s the sign and UUU the
+// offset from UTC in minutes.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+struct CimDateTimeC {
+  int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  int32_t offsetMinutes = 0;  // east of UTC
+};
+
+// The `count` characters of `text` from `at` as a decimal number; false
+// unless they are all there and all digits.
+bool readDigits(std::string_view text, size_t at, size_t count, int32_t& value);
+
+// The fields of the full form: 14 digits of date and time, the
+// microseconds (not kept) and a signed offset of three digits (a fourth is
+// read, so that an offset of a day or more is seen as such). The fields are
+// not checked as a calendar date.
+bool readCimDateTime(std::string_view text, CimDateTimeC& out);
