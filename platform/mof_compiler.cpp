@@ -955,33 +955,11 @@ class CompilerC {
       index = indexOf(*base);
       own.assign(cls->properties.size(), false);
     }
-    inBody_ = true;
-    bool closed = false;
     size_t endLine = line;
-    for (;;) {
-      const TokenC& t = lex_->peek();
-      if (t.kind == Tok::kEnd) break;
-      if (lex_->isPunct('}')) {
-        endLine = lex_->take().line;
-        closed = true;
-        break;
-      }
-      if (lex_->isPunct(';')) {
-        lex_->take();
-      } else if (lex_->isPunct('[')) {
-        skipGroup();
-      } else if (t.kind == Tok::kIdent) {
-        property(*cls, index, own);
-      } else {
-        unexpected(t, "a property declaration in class \"" + name + "\"");
-        if (t.kind == Tok::kPunct && isOpener(t.punct))
-          skipGroup();
-        else
-          lex_->take();
-        syncBody();
-      }
-    }
-    inBody_ = false;
+    const bool closed = readBody("a property declaration in class \"" + name + "\"", endLine, [&] {
+      property(*cls, index, own);
+      return true;
+    });
     if (!closed) {
       report(line, "class \"" + name + "\" is not closed; refused");
       return;
@@ -993,6 +971,46 @@ class CompilerC {
     repo_.values_ += w;
     NamespaceC* ns = declare(current_);
     ns->classes[fold(name)] = std::move(cls);
+  }
+
+  // Reads the members of a "{ ... }" body whose "{" was taken: empty
+  // statements and qualifier lists are passed over, an identifier starts a
+  // member that `member` reads (false: the input ended), anything else is
+  // reported as not being `expected` and skipped. True when the closing "}"
+  // came, its line then in `endLine`; false when the input ended first.
+  template <typename MemberFn>
+  bool readBody(const std::string& expected, size_t& endLine, MemberFn member) {
+    inBody_ = true;
+    bool closed = false;
+    for (;;) {
+      const TokenC& t = lex_->peek();
+      if (t.kind == Tok::kEnd) break;
+      if (lex_->isPunct('}')) {
+        endLine = lex_->take().line;
+        closed = true;
+        break;
+      }
+      if (lex_->isPunct(';')) {
+        lex_->take();
+        continue;
+      }
+      if (lex_->isPunct('[')) {
+        skipGroup();
+        continue;
+      }
+      if (t.kind != Tok::kIdent) {
+        unexpected(t, expected);
+        if (t.kind == Tok::kPunct && isOpener(t.punct))
+          skipGroup();
+        else
+          lex_->take();
+        syncBody();
+        continue;
+      }
+      if (!member()) break;
+    }
+    inBody_ = false;
+    return closed;
   }
 
   void property(ClassC& cls, std::unordered_map<std::string, int32_t>& index, std::vector<bool>& own) {
@@ -1133,39 +1151,13 @@ class CompilerC {
     for (const auto& p : cls->properties) instance.values.push_back(p.value);
     const auto& index = indexOf(*cls);
     std::vector<bool> set(cls->properties.size(), false);
-    inBody_ = true;
-    bool closed = false;
     size_t endLine = line;
-    for (;;) {
-      const TokenC& t = lex_->peek();
-      if (t.kind == Tok::kEnd) break;
-      if (lex_->isPunct('}')) {
-        endLine = lex_->take().line;
-        closed = true;
-        break;
-      }
-      if (lex_->isPunct(';')) {
-        lex_->take();
-        continue;
-      }
-      if (lex_->isPunct('[')) {
-        skipGroup();
-        continue;
-      }
-      if (t.kind != Tok::kIdent) {
-        unexpected(t, "a property assignment in instance of \"" + name + "\"");
-        if (t.kind == Tok::kPunct && isOpener(t.punct))
-          skipGroup();
-        else
-          lex_->take();
-        syncBody();
-        continue;
-      }
+    const bool closed = readBody("a property assignment in instance of \"" + name + "\"", endLine, [&] {
       const TokenC property = lex_->take();
       if (!lex_->isPunct('=')) {
         unexpected(lex_->peek(), "'=' after \"" + property.text + "\"");
         syncBody();
-        continue;
+        return true;
       }
       lex_->take();
       auto it = index.find(fold(property.text));
@@ -1173,15 +1165,15 @@ class CompilerC {
         report(property.line,
                "property \"" + property.text + "\" is not declared by class \"" + cls->name + "\"; skipped");
         syncBody();
-        continue;
+        return true;
       }
       const auto i = static_cast<size_t>(it->second);
       VariantC v;
       const Got got = value(property.text, cls->properties[i].cimType, v);
-      if (got == Got::kEnd) break;
+      if (got == Got::kEnd) return false;
       if (got == Got::kSkipped) {
         syncBody();
-        continue;
+        return true;
       }
       if (set[i]) {
         report(property.line, "property \"" + property.text + "\" is set twice; the later value skipped");
@@ -1195,8 +1187,8 @@ class CompilerC {
         unexpected(lex_->peek(), "';' after the value of \"" + property.text + "\"");
         syncBody();
       }
-    }
-    inBody_ = false;
+      return true;
+    });
     if (!closed) {
       report(line, "instance of \"" + name + "\" is not closed; refused");
       return;
