@@ -6,6 +6,7 @@
 #include "platform/hresult.h"
 #include "platform/message_text.h"
 #include "runtime/messages/err_cat_switch.h"
+#include "runtime/messages/err_catalog.h"
 #include "runtime/messages/message_record.h"
 #include "runtime/services/dyn_load.h"
 
@@ -106,8 +107,10 @@ StringC wmiErrorName(uint32_t code) {
 }
 
 StringC wmiErrorText(uint32_t code) {
+  // Only a catalog identifier (bit 29) names a catalog message: a WMI or
+  // system code read as set and number would find an unrelated text.
   std::string stored;
-  if (ErrCatSwitchC::instance().moduleCatalog().lookup(messageSet(code), messageNumber(code), stored)) {
+  if (isCatalogIdentifier(code) && ErrCatSwitchC::instance().moduleCatalog().lookup(messageSet(code), messageNumber(code), stored)) {
     const message_record::ParsedC parsed = message_record::parse(stored);
     if (!parsed.text.empty()) return StringC::fromUtf8(parsed.text);
   }

@@ -59,10 +59,17 @@ bool variantToText(const wmi::VariantC& value, StringC& out) {
   std::string text;
   bool ok = true;
   if (value.type & wmi::kVtArray) {
+    // The elements of a VARIANT array carry their own types; an array of a
+    // type no element could be converted from fails even when it is empty.
     const uint16_t elementType = static_cast<uint16_t>(value.type & ~wmi::kVtArray);
+    if (elementType != wmi::kVtVariant) {
+      std::string probe;
+      ok = scalarToText(elementType, wmi::VariantC{}, probe);
+    }
     for (size_t i = 0; ok && i < value.elements.size(); ++i) {
       if (i) text += ',';
-      ok = scalarToText(elementType, value.elements[i], text);
+      const wmi::VariantC& element = value.elements[i];
+      ok = scalarToText(elementType == wmi::kVtVariant ? element.type : elementType, element, text);
     }
   } else {
     ok = scalarToText(value.type, value, text);

@@ -10,6 +10,7 @@
 #include "collect/wmi/wmi_instance.h"
 #include "collect/wmi/wmi_service.h"
 #include "common/machine_root.h"
+#include "platform/hresult.h"
 #include "runtime/services/common_services.h"
 #include "tnwcmn/tnwcmn.h"
 
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
         for (const StringC& name : names) std::printf("  %s = %s\n", name.c_str(), instance->property(name).c_str());
       }
       // The end of the walk is WBEM_S_FALSE; anything else ended it early.
-      if (wmi->status() != 1) result = 1;
+      if (wmi->status() != platform::kWbemSFalse) result = 1;
       if (n == 0 && result == 0) std::printf("no instances of %s\n", className.c_str());
     }
   }

@@ -95,6 +95,11 @@ TEST(VariantToText, ConvertsEachTypeAsTheLayerReadsIt) {
       {"array of BSTR", array(wmi::kVtBstr, {bstr("a"), bstr(""), bstr("c")}), true, "a,,c"},
       {"empty array", array(wmi::kVtUi4, {}), true, ""},
       {"array of DATE", array(wmi::kVtDate, {real(wmi::kVtDate, 1)}), false, ""},
+      {"empty array of UNKNOWN", array(wmi::kVtUnknown, {}), false, ""},
+      {"array of VARIANT", array(wmi::kVtVariant, {number(wmi::kVtI4, 7), bstr("x"), number(wmi::kVtBool, 0)}), true,
+       "7,x,FALSE"},
+      {"array of VARIANT holding a DATE", array(wmi::kVtVariant, {number(wmi::kVtI4, 7), real(wmi::kVtDate, 1)}), false,
+       ""},
   };
   for (const Case& c : cases) {
     StringC text = StringC::fromUtf8("left over");
