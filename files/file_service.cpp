@@ -81,3 +81,23 @@ int32_t ZanFileServiceC::move(const FileNameC& from, const FileNameC& to) {
   // The errno value stands where a Win32 code would: callers expect it so.
   return e > 0 ? tnw::hresultFromWin32(static_cast<uint32_t>(e)) : e;
 }
+
+namespace {
+
+int32_t errnoStatus(int e) { return e > 0 ? tnw::hresultFromWin32(static_cast<uint32_t>(e)) : e; }
+
+}  // namespace
+
+int32_t ZanFileServiceC::moveNoReplace(const FileNameC& from, const FileNameC& to) {
+  return errnoStatus(platform::renameNoReplace(from.nativePath(), to.nativePath()));
+}
+
+std::FILE* ZanFileServiceC::openTextFile(const FileNameC& name, int32_t* status) {
+  int e = 0;
+  std::FILE* file = name.isEmpty() ? nullptr : platform::openTextFileForWriting(name.nativePath(), &e);
+  if (name.isEmpty()) e = ENOENT;
+  if (status) *status = file ? 0 : errnoStatus(e ? e : EIO);
+  return file;
+}
+
+int32_t ZanFileServiceC::closeTextFile(std::FILE* file) { return errnoStatus(platform::closeTextFile(file)); }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "files/file_name.h"
 
@@ -17,6 +18,17 @@ class FileServiceI {
   virtual bool remove(const FileNameC& name, bool force, bool recursive) = 0;
   virtual bool createDirectory(const FileNameC& name, bool createParents) = 0;
   virtual int32_t move(const FileNameC& from, const FileNameC& to) = 0;
+  // Later additions (slots keep their order):
+  // Moves only when `to` does not exist: 0, or 0x80070000 | errno
+  // (EEXIST when the name is taken). A file of that name is never replaced.
+  virtual int32_t moveNoReplace(const FileNameC& from, const FileNameC& to) = 0;
+  // Opens `name` for writing in text mode (created or emptied; line feeds
+  // stored as CR LF on every system), shared for reading and writing. Null
+  // on failure, with 0x80070000 | errno in *status (may be null). The file
+  // is closed with closeTextFile, whose result tells whether everything
+  // written reached the file: 0, or 0x80070000 | errno.
+  virtual std::FILE* openTextFile(const FileNameC& name, int32_t* status) = 0;
+  virtual int32_t closeTextFile(std::FILE* file) = 0;
 };
 
 class ZanFileServiceC final : public FileServiceI {
@@ -33,6 +45,9 @@ class ZanFileServiceC final : public FileServiceI {
   bool createDirectory(const FileNameC& name, bool createParents) override;
   // Replaces a different existing file; a file moved onto itself stays.
   int32_t move(const FileNameC& from, const FileNameC& to) override;
+  int32_t moveNoReplace(const FileNameC& from, const FileNameC& to) override;
+  std::FILE* openTextFile(const FileNameC& name, int32_t* status) override;
+  int32_t closeTextFile(std::FILE* file) override;
 };
 
 // The installed file service, the built-in one unless replaced.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace platform {
@@ -34,6 +35,10 @@ int unlinkFile(const std::string& native);
 int removeDirectory(const std::string& native);
 int makeDirectory(const std::string& native);
 int renameFile(const std::string& from, const std::string& to);
+// Renames only when `to` does not exist (EEXIST otherwise), in one step no
+// other writer can come between: a file that appeared meanwhile is never
+// replaced. 0 or the errno value.
+int renameNoReplace(const std::string& from, const std::string& to);
 // Removes a directory with everything in it; 0 or the errno value.
 int removeTree(const std::string& native);
 
@@ -42,5 +47,14 @@ int removeTree(const std::string& native);
 // (a name does not exist); the names are then compared as the file system
 // compares them: without regard to case on Windows, byte for byte on Linux.
 bool sameFile(const std::string& a, const std::string& b, bool* known);
+
+// A file opened for writing in text mode ("w": created or emptied), shared
+// for reading and writing by other processes: every line feed written is
+// stored as carriage return and line feed (the Windows runtime library's
+// text mode; emulated on Linux). Null with the errno value in *error.
+// Close it with closeTextFile, which reports what the last buffered writes
+// met (a full disk shows there): 0 or the errno value.
+std::FILE* openTextFileForWriting(const std::string& native, int* error);
+int closeTextFile(std::FILE* file);
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <io.h>
 #include <direct.h>
+#include <share.h>
 #include <stdio.h>
 
 #include "platform/file_system.h"
@@ -34,6 +35,26 @@ int removeDirectory(const std::string& native) { return _wrmdir(toWide(native).c
 int makeDirectory(const std::string& native) { return _wmkdir(toWide(native).c_str()) == 0 ? 0 : errno; }
 int renameFile(const std::string& from, const std::string& to) {
   return _wrename(toWide(from).c_str(), toWide(to).c_str()) == 0 ? 0 : errno;
+}
+
+int renameNoReplace(const std::string& from, const std::string& to) {
+  // The runtime library's rename never replaces an existing file.
+  return _wrename(toWide(from).c_str(), toWide(to).c_str()) == 0 ? 0 : errno;
+}
+
+std::FILE* openTextFileForWriting(const std::string& native, int* error) {
+  std::FILE* file = _wfsopen(toWide(native).c_str(), L"wt", _SH_DENYNO);
+  if (!file && error) *error = errno;
+  return file;
+}
+
+int closeTextFile(std::FILE* file) {
+  if (!file) return EBADF;
+  int result = 0;
+  if (std::fflush(file) != 0) result = errno ? errno : EIO;
+  else if (std::ferror(file)) result = EIO;
+  if (std::fclose(file) != 0 && result == 0) result = errno ? errno : EIO;
+  return result;
 }
 
 int removeTree(const std::string& native) {

@@ -8,8 +8,10 @@ uint32_t currentThreadId() { return GetCurrentThreadId(); }
 
 bool threadIsAlive(uint32_t threadId) {
   if (threadId == 0) return false;
-  HANDLE h = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, threadId);
-  if (!h) h = OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+  // The wait below needs SYNCHRONIZE: without it WaitForSingleObject fails
+  // and every thread, this one included, would look gone.
+  HANDLE h = OpenThread(SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, threadId);
+  if (!h) h = OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, threadId);
   if (!h) return false;
   // Identifiers are reused system-wide: one that now names a thread of
   // another process is not ours, and so is gone.

@@ -100,12 +100,11 @@ int32_t VDIEndpointAgPrefs::deriveDefaults() {
   if (isEmpty(text("VdiAccess")) || isEmpty(text("UploadLocation")))
     set(text("VdiAccess"), text("$(ServerLocation)/VdiAccess/$(UserId) on $(MachineId) $(DateTime).vdi"), false);
   if (isEmpty(text("UploadFile"))) {
+    // The target as a template, as the upload's reset takes it: expanded
+    // now it would fix the service's own user and an empty "DateTime" into
+    // the first document's name.
     StringC access;
-    expandText(access, [&] {
-      StringC raw;
-      get(raw, text("VdiAccess"), false);
-      return raw;
-    }());
+    get(access, text("VdiAccess"), false);
     const FileNameC file(access);
     set(text("UploadFile"), StringC::fromUtf8(file.leafName()), false);
     set(text("VDIExtension"), StringC::fromUtf8(file.extension()), false);

@@ -1,6 +1,9 @@
 #include "plugin/vdi_endpoint_plugin.h"
 
+#include "log/log_manager.h"
 #include "plugin/agent_startup.h"
+#include "plugin/monitor/vdi_endpoint_monitor.h"
+#include "plugin/monitor/vdi_endpoint_monitor_thread.h"
 #include "plugin/plugin_singleton.h"
 #include "runtime/services/com_registry.h"
 
@@ -9,6 +12,7 @@ VDIEndpointPluginC::VDIEndpointPluginC(SecurityServiceHostI* host)
 
 VDIEndpointPluginC::~VDIEndpointPluginC() {
   if (!skipStopInDestructor_) Stop();
+  if (VDIEndpointMonitor* old = monitor_.exchange(nullptr)) old->release();
 }
 
 void VDIEndpointPluginC::Destroy(uint32_t flags) {
@@ -39,28 +43,65 @@ StringC VDIEndpointPluginC::GetDescription() {
   }
 }
 
+namespace {
+
+void logG(uint32_t id, const char* defaultText) {
+  log_LogManagerC::instance().log('G', 0, id, StringC::fromUtf8(defaultText), ArgListC());
+}
+
+}  // namespace
+
+int32_t VDIEndpointPluginC::failStart() {
+  running_.exchange(0);
+  Win32ComRegistryC::instance().release();
+  SpinLockC::release(startLock_);
+  return 1;
+}
+
 int32_t VDIEndpointPluginC::Start() {
+  bool locked = false;
   try {
     Stop();
     if (!SpinLockC::tryAcquire(startLock_)) return kBusy;
+    locked = true;
     running_.exchange(1);
-    {
-      AgentStartupC startup;
-      // The monitor thread that takes the start lock over (and releases COM
-      // when it ends) arrives with the monitor; until then the run ends here,
-      // COM is balanced on this thread and the lock is free again.
-      if (startup.comStatus() == 0) Win32ComRegistryC::instance().uninitialise();
-      Win32ComRegistryC::instance().release();
+    AgentStartupC startup;
+    // COM is balanced on each thread: the host's thread gives back what the
+    // start took; the monitor thread brings up its own and releases the
+    // start's reference when it ends.
+    if (startup.comStatus() == 0) Win32ComRegistryC::instance().uninitialise();
+
+    VDIEndpointMonitor* monitor = new VDIEndpointMonitor;
+    monitor->addRef();
+    if (VDIEndpointMonitor* old = monitor_.exchange(monitor)) old->release();
+    bool initialised = false;
+    try {
+      initialised = monitor->initialise();
+    } catch (...) {
+      return failStart();
     }
-    SpinLockC::release(startLock_);
+    if (!initialised) {
+      logG(0xE1B30018, "{e}Endpoint monitor could not be initialized");
+      logG(0xE1B30009, "{i}Endpoint monitor finished");
+      logG(0xE1B30004, "{i}Program exited successfully");
+      return failStart();
+    }
+
+    auto* thread = new VDIEndpointMonitorThreadC(*this);
+    if (!thread->created()) {
+      delete thread;
+      return failStart();
+    }
+    runThreadId_.store(thread->id());
+    runThread_.store(thread);
+    thread->releaseToFramework();
     return 0;
   } catch (...) {
-    SpinLockC::release(startLock_);
-    return 1;
+    return locked ? failStart() : 1;
   }
 }
 
-void VDIEndpointPluginC::stopWith(void (*acquire)(SpinLockWord&)) {
+void VDIEndpointPluginC::stopWith(void (*acquire)(SpinLockWord&), bool awaitThread) {
   try {
     running_.exchange(0);
     acquire(conditionLock_);
@@ -68,17 +109,24 @@ void VDIEndpointPluginC::stopWith(void (*acquire)(SpinLockWord&)) {
     SpinLockC::release(conditionLock_);
     acquire(startLock_);  // the run holds it until its thread ends
     SpinLockC::release(startLock_);
+    // The thread released the lock as its last step in the agent; what is
+    // left of it still runs this library's code. A host may unload the
+    // library right after Stop, so wait for the thread itself, unless this
+    // is process detach, where waiting for a thread deadlocks on the loader
+    // lock.
+    const void* thread = runThread_.exchange(nullptr);
+    if (thread && awaitThread) ThreadC::awaitEnd(static_cast<const ThreadC*>(thread), runThreadId_.load());
   } catch (...) {
   }
 }
 
 int32_t VDIEndpointPluginC::Stop() {
-  stopWith(&SpinLockC::acquire);
+  stopWith(&SpinLockC::acquire, true);
   return 0;
 }
 
 void VDIEndpointPluginC::stopAtProcessEnd() {
-  stopWith(&SpinLockC::acquireUnlessOwnerGone);
+  stopWith(&SpinLockC::acquireUnlessOwnerGone, false);
   skipStopInDestructor_ = true;
 }
 

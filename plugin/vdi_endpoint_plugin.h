@@ -14,11 +14,12 @@
 #include <atomic>
 #include <cstdint>
 
+#include "plugin/monitor/monitor_host.h"
 #include "plugin/security_service_plugin.h"
 #include "runtime/threads/condition.h"
 #include "runtime/locks/spin_lock.h"
 
-class VDIEndpointPluginC final : public SecurityServicePluginI {
+class VDIEndpointPluginC final : public SecurityServicePluginI, public MonitorHostI {
  public:
   static constexpr int32_t kBusy = 1234;
 
@@ -32,10 +33,13 @@ class VDIEndpointPluginC final : public SecurityServicePluginI {
   StringC GetName() override;
   StringC GetDescription() override;
   // Stops a previous run, then takes the start lock (kBusy when another
-  // thread holds it).
+  // thread holds it), prepares the agent, creates the monitor and hands the
+  // start lock to the monitor thread. 1 when the monitor could not be
+  // initialised or its thread could not be created (nothing runs then).
   int32_t Start() override;
-  // Clears the running word, wakes the monitor and waits until its run has
-  // ended; returns at once when nothing runs.
+  // Clears the running word, wakes the monitor and waits until its thread
+  // has ended (left this library's code, so the host may unload it next);
+  // returns at once when nothing runs.
   int32_t Stop() override;
   int32_t Reserved7() override;
   bool Reserved8(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) override;
@@ -47,19 +51,29 @@ class VDIEndpointPluginC final : public SecurityServicePluginI {
   // detach) are not waited for; live owners still are.
   void stopAtProcessEnd();
 
-  bool running() const { return running_.load() != 0; }
+  // MonitorHostI, for the monitor thread.
+  bool running() const override { return running_.load() != 0; }
+  SpinLockWord& startLock() override { return startLock_; }
+  SpinLockWord& conditionLock() override { return conditionLock_; }
+  ConditionC& monitorCondition() override { return monitorCondition_; }
+  VDIEndpointMonitor* monitor() const override { return monitor_.load(); }
+  VDIEndpointMonitor* takeMonitor() override { return monitor_.exchange(nullptr); }
+
   SecurityServiceHostI* host() const { return host_; }
-  SpinLockWord& startLock() { return startLock_; }
-  SpinLockWord& conditionLock() { return conditionLock_; }
-  ConditionC& monitorCondition() { return monitorCondition_; }
 
  private:
-  void stopWith(void (*acquire)(SpinLockWord&));
+  void stopWith(void (*acquire)(SpinLockWord&), bool awaitThread);
+  int32_t failStart();
 
   SecurityServiceHostI* host_;
   SpinLockWord startLock_{0};
   SpinLockWord conditionLock_{0};
   ConditionC monitorCondition_;
   std::atomic<uint32_t> running_{0};
+  std::atomic<VDIEndpointMonitor*> monitor_{nullptr};
+  // The run's thread (owned by the thread framework) and its identifier,
+  // for Stop to wait for its end; null when no run was started.
+  std::atomic<const void*> runThread_{nullptr};
+  std::atomic<uint32_t> runThreadId_{0};
   bool skipStopInDestructor_ = false;
 };

@@ -167,6 +167,31 @@ int ThreadC::reapFinished(bool waitForExit) {
   return static_cast<int>(done.size());
 }
 
+void ThreadC::awaitEnd(const ThreadC* object, uint32_t id) {
+  for (;;) {
+    ThreadC* mine = nullptr;
+    bool present = false;
+    {
+      SpinLockGuardC guard(mapLock);
+      if (!threadMap) return;
+      for (auto r = threadMap->find(id); r.valid(); r.next()) {
+        if (r.value() != object) continue;
+        present = true;
+        ThreadC* t = r.value();
+        if (t->state() == kFinished && t->owned_.exchange(false)) mine = t;
+      }
+    }
+    if (mine) {
+      platform::waitForThread(mine->handle_, platform::kInfinite);
+      delete mine;
+      return;
+    }
+    if (!present) return;
+    // Marked finished only as its run returns: a few steps away.
+    platform::sleepMs(1);
+  }
+}
+
 uint32_t ThreadC::mapCount() {
   SpinLockGuardC guard(mapLock);
   return threadMap ? threadMap->count() : 0;

@@ -57,6 +57,12 @@ class ThreadC {
   // waitForExit false: only those whose system thread has fully ended (for
   // the library's unload, where waiting on a thread can deadlock).
   static int reapFinished(bool waitForExit = true);
+  // Waits until the framework-owned thread `object` (with identifier `id`)
+  // has ended as a system thread, then destroys it; returns at once when it
+  // is no longer in the map (another reaper destroyed it). For a caller that
+  // must know the thread has left this library's code (a host may unload it
+  // next). Never from the thread itself, nor under the loader lock.
+  static void awaitEnd(const ThreadC* object, uint32_t id);
   // The number of entries of the thread map (tests).
   static uint32_t mapCount();
   static ThreadC* mainThread();

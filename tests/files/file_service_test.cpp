@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
+
 #include "test_support.h"
 
 namespace {
@@ -83,6 +86,36 @@ TEST_F(FileService, RemovesFilesTreesAndReadOnlyFilesWithForce) {
   EXPECT_FALSE(fs.isFile(name("ro.txt")));
 }
 
+TEST_F(FileService, MoveWithoutReplacingLeavesATakenNameAlone) {
+  test_support::writeFile(dir.file("new.vdi"), "new");
+  test_support::writeFile(dir.file("pending.vdi"), "pending");
+  EXPECT_EQ(static_cast<uint32_t>(fs.moveNoReplace(name("new.vdi"), name("pending.vdi"))), 0x80070000u | EEXIST);
+  EXPECT_EQ(test_support::readFile(dir.file("pending.vdi")), "pending");
+  EXPECT_EQ(test_support::readFile(dir.file("new.vdi")), "new");
+  EXPECT_EQ(fs.moveNoReplace(name("new.vdi"), name("free.vdi")), 0);
+  EXPECT_EQ(test_support::readFile(dir.file("free.vdi")), "new");
+  EXPECT_FALSE(fs.isFile(name("new.vdi")));
+}
+
+TEST_F(FileService, TextFilesStoreLineFeedsAsCarriageReturnLineFeed) {
+  int32_t status = -1;
+  std::FILE* f = fs.openTextFile(name("doc.txt"), &status);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(status, 0);
+  std::fputs("<a>\n\t<b/>\n</a>\n", f);
+  EXPECT_EQ(fs.closeTextFile(f), 0);
+  EXPECT_EQ(test_support::readFile(dir.file("doc.txt")), "<a>\r\n\t<b/>\r\n</a>\r\n");
+
+  // Opening again empties the file.
+  f = fs.openTextFile(name("doc.txt"), &status);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(fs.closeTextFile(f), 0);
+  EXPECT_EQ(test_support::readFile(dir.file("doc.txt")), "");
+
+  EXPECT_EQ(fs.openTextFile(name("missing\\doc.txt"), &status), nullptr);
+  EXPECT_EQ(static_cast<uint32_t>(status), 0x80070000u | ENOENT);
+}
+
 class CountingService final : public FileServiceI {
  public:
   int calls = 0;
@@ -92,6 +125,9 @@ class CountingService final : public FileServiceI {
   bool remove(const FileNameC&, bool, bool) override { return ++calls, false; }
   bool createDirectory(const FileNameC&, bool) override { return ++calls, true; }
   int32_t move(const FileNameC&, const FileNameC&) override { return ++calls, 0; }
+  int32_t moveNoReplace(const FileNameC&, const FileNameC&) override { return ++calls, 0; }
+  std::FILE* openTextFile(const FileNameC&, int32_t*) override { return ++calls, nullptr; }
+  int32_t closeTextFile(std::FILE*) override { return ++calls, 0; }
 };
 
 TEST(FileServiceAccessor, TheServiceCanBeReplaced) {

@@ -47,8 +47,9 @@ TEST_F(AgentPrefs, WithNothingConfiguredTheDefaultsAndDerivationsHold) {
   EXPECT_EQ(p.loadPreferences(1, kPath), 0);
   EXPECT_EQ(raw(p, "VDIFile"), "$(MachineId)_$(DateTime).vdi");
   EXPECT_EQ(raw(p, "VdiAccess"), "$(ServerLocation)/VdiAccess/$(UserId) on $(MachineId) $(DateTime).vdi");
-  // Derived from the expanded target, at a time without a "DateTime".
-  EXPECT_EQ(raw(p, "UploadFile"), read(p, "UserId") + " on " + read(p, "MachineId") + " .vdi");
+  // Derived from the target as a template: the session's user and each
+  // document's date-time fill it in at the upload.
+  EXPECT_EQ(raw(p, "UploadFile"), "$(UserId) on $(MachineId) $(DateTime).vdi");
   EXPECT_EQ(raw(p, "VDIExtension"), "vdi");
   EXPECT_EQ(raw(p, "Upload"), "True");
   EXPECT_EQ(raw(p, "Delay"), "60");
