@@ -10,13 +10,11 @@ PRESETS := default asan tsan win32
 # The demo needs only a compiler and CMake: no test frameworks, no Ninja. It
 # runs on a fresh copy of the demo machine, which the agent writes into.
 demo:
-	cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=Release -DVDI_BUILD_TESTS=OFF -DVDI_BUILD_BENCH=OFF >/dev/null
-	cmake --build build/demo --target secsvc-host vdiendpoint -j 2
-	rm -rf build/demo-machine && mkdir -p build && cp -r examples/demo build/demo-machine
-	./build/demo/bin/secsvc-host --machine build/demo-machine --run-for 2
-	@echo
-	@echo "The agent's log, build/demo-machine/drive_c/TEMP/Tarnwell/vdi.log:"
-	@cat build/demo-machine/drive_c/TEMP/Tarnwell/vdi.log
+	@mkdir -p build
+	@(cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVDI_BUILD_TESTS=OFF -DVDI_BUILD_BENCH=OFF && \
+	  cmake --build build/demo --target secsvc-host vdiendpoint -j 2) > build/demo-build.log 2>&1 || \
+	  { cat build/demo-build.log; exit 1; }
+	@./examples/run-demo.sh build/demo/bin/secsvc-host build/demo-machine
 
 check: deps
 	$(MAKE) build test
