@@ -7,11 +7,30 @@ const StringC& AppVApplicationInfo::nullLaunchTime() {
   return *text;
 }
 
+namespace {
+
+// The pieces' names, decoded once for the process: a collection builds a
+// record for every application of the client.
+struct PieceNamesC {
+  StringC name{"Name", "system-8"};
+  StringC version{"Version", "system-8"};
+  StringC packageGuid{"PackageGUID", "system-8"};
+  StringC lastLaunch{"LastLaunchOnSystem", "system-8"};
+};
+
+const PieceNamesC& pieceNames() {
+  static const PieceNamesC* names = new PieceNamesC;
+  return *names;
+}
+
+}  // namespace
+
 AppVApplicationInfo::AppVApplicationInfo() {
-  append(new InfoPiece("Name", true, false));
-  append(new InfoPiece("Version", true, false));
-  append(new InfoPiece("PackageGUID", true, false));
-  lastLaunch_ = new InfoPiece("LastLaunchOnSystem", false, false);
+  const PieceNamesC& names = pieceNames();
+  append(new InfoPiece(names.name, true, false));
+  append(new InfoPiece(names.version, true, false));
+  append(new InfoPiece(names.packageGuid, true, false));
+  lastLaunch_ = new InfoPiece(names.lastLaunch, false, false);
   append(lastLaunch_);
 }
 

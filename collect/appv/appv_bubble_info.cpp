@@ -13,6 +13,8 @@ struct ConstantsC {
   StringC server = StringC::fromUtf8(".");
   StringC nameSpace = StringC::fromUtf8("root\\microsoft\\appvirt\\client");
   StringC className = StringC::fromUtf8("Application");
+  // The record's pieces' names in set order, as WMI takes them.
+  std::u16string properties[4] = {u"Name", u"Version", u"PackageGUID", u"LastLaunchOnSystem"};
 };
 
 const ConstantsC& constants() {
@@ -35,7 +37,10 @@ bool AppVBubbleInfo::collect() {
   if (!walk) return true;
   while (const RefM<WMIInstanceC> instance = walk->next()) {
     AppVApplicationInfo record;
-    for (const RefM<InfoPiece>& piece : record) piece->setValue(instance->property(piece->nameRef()));
+    for (uint32_t i = 0; i < record.count() && i < 4; ++i) {
+      InfoPiece& piece = **record.at(i);
+      piece.setValue(instance->property(piece.nameRef(), constants().properties[i]));
+    }
     if (!record.hasBeenLaunched()) continue;
     bool unreadable = false;
     if (!record.launchedSince(since, &unreadable)) continue;

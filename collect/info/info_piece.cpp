@@ -5,6 +5,9 @@
 InfoPiece::InfoPiece(const char* name, bool compared, bool hidden)
     : name_(name, "system-8"), compared_(compared), hidden_(hidden) {}
 
+InfoPiece::InfoPiece(const StringC& name, bool compared, bool hidden)
+    : name_(name), compared_(compared), hidden_(hidden) {}
+
 void InfoPiece::setValue(const StringC& value) { value_ = value; }
 
 bool InfoPiece::fetch() { return true; }

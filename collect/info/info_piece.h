@@ -16,6 +16,8 @@ class InfoPiece : public RefCountC {
  public:
   // The name as 8-bit text of the system code page.
   InfoPiece(const char* name, bool compared, bool hidden);
+  // A name already decoded (records built by the thousand share theirs).
+  InfoPiece(const StringC& name, bool compared, bool hidden);
 
   StringC name() const { return name_; }
   StringC value() const { return value_; }

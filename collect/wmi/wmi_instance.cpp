@@ -13,11 +13,15 @@ WMIInstanceC::WMIInstanceC(std::unique_ptr<platform::wmi::ClassObjectI> object, 
 WMIInstanceC::~WMIInstanceC() { object_.reset(); }
 
 StringC WMIInstanceC::property(const StringC& name) {
+  return object_ ? property(name, name.toUtf16()) : StringC();
+}
+
+StringC WMIInstanceC::property(const StringC& name, const std::u16string& wideName) {
   StringC text;
   if (!object_) return text;
   platform::wmi::VariantC value;
   int32_t cimType = 0;
-  const uint32_t result = object_->get(name.toUtf16(), value, cimType);
+  const uint32_t result = object_->get(wideName, value, cimType);
   if (result != 0) {
     raiseError(wmi_messages::kGetPropertyFailed, wmi_messages::kGetPropertyFailedText,
                ArgListC::of(name, wmiErrorText(result), result));

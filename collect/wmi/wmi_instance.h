@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "collect/info/ref_count.h"
@@ -24,6 +25,9 @@ class WMIInstanceC : public RefCountC {
   // its type has no text (not reported). The Get result is recorded as the
   // service's status.
   StringC property(const StringC& name);
+  // The same with the name's UTF-16 form at hand (for callers that read the
+  // same properties of many instances).
+  StringC property(const StringC& name, const std::u16string& wideName);
   // The names of the instance's properties (system properties left out),
   // in the class's order; empty when WMI cannot give them (reported as a
   // property that cannot be read, with the name "*").
