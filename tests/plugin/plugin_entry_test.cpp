@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "platform/system.h"
 #include "plugin/vdi_endpoint_plugin.h"
+#include "runtime/threads/thread.h"
 #include "runtime/services/common_services.h"
 #include "test_support.h"
 
@@ -104,6 +106,8 @@ TEST_F(PluginEntry, StopWithoutStartAndStartTwice) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(p->Stop(), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  ThreadC::reapFinished();
+  const uint32_t threadsBefore = std::max<uint32_t>(ThreadC::mapCount(), 1);  // the map's own record
   EXPECT_EQ(p->Start(), 0);
   EXPECT_TRUE(p->running());
   // The second Start stops the first run, which is still in its start-up
@@ -117,6 +121,9 @@ TEST_F(PluginEntry, StopWithoutStartAndStartTwice) {
   EXPECT_FALSE(p->running());
   EXPECT_EQ(p->startLock().load(), 0u);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  // Stop waited for the threads themselves: both runs' threads are gone
+  // from the framework (a host may unload the library now).
+  EXPECT_EQ(ThreadC::mapCount(), threadsBefore);
 }
 
 TEST_F(PluginEntry, StopWaitsForTheRunThatHoldsTheStartLock) {
