@@ -23,7 +23,7 @@
 #include "platform/logon_sessions.h"
 #include "platform/wmi.h"
 #include "plugin/monitor/vdi_endpoint_monitor.h"
-#include "plugin/vdi_endpoint_ag_prefs.h"
+#include "plugin/prefs/vdi_endpoint_ag_prefs.h"
 #include "runtime/services/common_services.h"
 
 namespace fs = std::filesystem;

@@ -12,7 +12,7 @@
 
 #include <memory>
 
-#include "plugin/vdi_endpoint_ag_prefs.h"
+#include "plugin/prefs/vdi_endpoint_ag_prefs.h"
 
 class AgentStartupC {
  public:

@@ -67,9 +67,12 @@ StringC VdiDocumentWriterC::prepareDocumentPath(EnvPreferencesC& preferences) {
   preferences.set(text("DateTime"), dateTimeText(preferences), false);
   const StringC directory = preferences.value(text("VDIDirectory"));
   if (!fileService().createDirectory(FileNameC(directory), true)) {
-    logG(kDirectoryFailed, "{e}ERROR: Could not create usage directory '%1$S'", ArgListC::of(directory));
+    if (!directoryFailing_)
+      logG(kDirectoryFailed, "{e}ERROR: Could not create usage directory '%1$S'", ArgListC::of(directory));
+    directoryFailing_ = true;
     return StringC();
   }
+  directoryFailing_ = false;
   return directory + text("\\") + preferences.value(text("VDIFile"));
 }
 

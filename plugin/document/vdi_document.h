@@ -35,8 +35,8 @@ class VdiDocumentWriterC {
  public:
   // Sets "DateTime" to now in "DateTimeFormat", creates "VDIDirectory" and
   // returns directory + "\" + "VDIFile" (all expanded); empty, after logging
-  // "ERROR: Could not create usage directory '%1$S'", when the directory
-  // cannot be created. A date-time text holding characters no file name may
+  // "ERROR: Could not create usage directory '%1$S'" (once for a run of
+  // failures, not every cycle), when the directory cannot be created. A date-time text holding characters no file name may
   // hold (\ / : * ? " < > |) has them replaced by "_"; one that does not fit
   // in 80 characters (or is empty) falls back to "%Y%m%dT%H%M%S". Each is
   // warned about once.
@@ -57,4 +57,5 @@ class VdiDocumentWriterC {
 
   bool warnedBadCharacters_ = false;
   bool warnedTooLong_ = false;
+  bool directoryFailing_ = false;
 };

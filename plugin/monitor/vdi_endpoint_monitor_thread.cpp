@@ -3,7 +3,7 @@
 #include "config/context/process_context.h"
 #include "log/log_manager.h"
 #include "plugin/monitor/vdi_endpoint_monitor.h"
-#include "plugin/vdi_endpoint_ag_prefs.h"
+#include "plugin/prefs/vdi_endpoint_ag_prefs.h"
 #include "runtime/services/com_registry.h"
 
 namespace {

@@ -113,13 +113,18 @@ TEST_F(ErrorReports, WhatTheOperationsThatFailReport) {
 
 // A thread whose object is destroyed while it runs: Linux cannot end it from
 // outside, so the framework reports that and waits for it; Windows ends it.
+// Windows ends it wherever it is: in the heap or in a runtime library lock
+// it would leave that lock held for ever, and this process would hang at
+// its next allocation. So the thread waits in the plain system sleep, which
+// holds nothing (std::this_thread::sleep_for can allocate and lock on a
+// thread's first use).
 TEST_F(ErrorReports, DestroyingARunningThread) {
   class Sleeper final : public ThreadC {
    public:
     std::atomic<bool> running{false};
     uint32_t run() override {
       running = true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      ThreadC::sleep(200);
       return 0;
     }
   };

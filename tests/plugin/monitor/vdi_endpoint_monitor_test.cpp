@@ -17,7 +17,7 @@
 #include "config/prefs/qb_context.h"
 #include "files/file_service.h"
 #include "plugin/monitor/vdi_endpoint_monitor_thread.h"
-#include "plugin/vdi_endpoint_ag_prefs.h"
+#include "plugin/prefs/vdi_endpoint_ag_prefs.h"
 #include "runtime/services/common_services.h"
 #include "test_support.h"
 #include "trace_capture.h"
@@ -223,6 +223,26 @@ TEST_F(Monitor, AnUploadDirectoryThatCannotBeMadeLosesNoReport) {
 
   // The fault gone, the next cycle delivers the complete report.
   fs::remove(uploadsParent);
+  ASSERT_TRUE(monitor->runCycle());
+  ASSERT_EQ(uploads().size(), 1u);
+  EXPECT_EQ(upload(uploads()[0]), demoDocument({kLedger, kChart, kMail}));
+}
+
+TEST_F(Monitor, ADataDirectoryThatCannotBeMadeIsReportedOnceAndLosesNoReport) {
+  const std::string data = dataDirectory();
+  fs::create_directories(fs::path(data).parent_path());
+  test_support::writeFile(data, "in the way");
+
+  RefM<VDIEndpointMonitor> monitor = new VDIEndpointMonitor;
+  monitor->initialise();
+  ASSERT_TRUE(monitor->runCycle());
+  EXPECT_EQ(log(), std::vector<std::string>{"ERROR: Could not create usage directory '" +
+                                            EnvPreferencesC().value(StringC::fromUtf8("VDIDirectory")).toUtf8() + "'"});
+  EXPECT_TRUE(uploads().empty());
+  ASSERT_TRUE(monitor->runCycle());
+  EXPECT_TRUE(log().empty()) << "reported again while the same fault lasts";
+
+  fs::remove(data);
   ASSERT_TRUE(monitor->runCycle());
   ASSERT_EQ(uploads().size(), 1u);
   EXPECT_EQ(upload(uploads()[0]), demoDocument({kLedger, kChart, kMail}));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "plugin/upload/uploader_launch.h"
+#include "runtime/strings/string_c.h"
 #include "agent_log.h"
 #include "test_support.h"
 
@@ -45,6 +46,13 @@ std::string realPath(const std::string& path) {
   return realpath(path.c_str(), buffer) ? std::string(buffer) : path;
 }
 
+// The log file's text is in the system's 8-bit encoding.
+Messages inLog(const Messages& utf8) {
+  Messages out;
+  for (const std::string& m : utf8) out.push_back(StringC::fromUtf8(m).encode("system-8"));
+  return out;
+}
+
 bool hasNoChildren() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
 class UploaderLaunchPosix : public ::testing::Test {
@@ -74,8 +82,8 @@ TEST_F(UploaderLaunchPosix, TheUploaderOnThePathIsStartedWithTheRule) {
   writeProgram(bin.file("qbupload"), recorder(out));
   EXPECT_EQ(uploader_launch::launchUploader(), uploader_launch::kStarted);
   EXPECT_EQ(uploader_launch::savedLaunchError(), 0u);
-  EXPECT_EQ(newLogMessages(), (Messages{"Execute \u201Cqbupload -r VdiAccess\u201D",
-                                        "Execute returned \u201CStarted Successfully\u201D. "}));
+  EXPECT_EQ(newLogMessages(), inLog({"Execute \u201Cqbupload -r VdiAccess\u201D",
+                                     "Execute returned \u201CStarted Successfully\u201D. "}));
   ASSERT_TRUE(waitForFile(out));
   EXPECT_EQ(test_support::readFile(out), realPath(".") + "\n-r\nVdiAccess\n");
   EXPECT_TRUE(hasNoChildren());
@@ -123,8 +131,8 @@ TEST_F(UploaderLaunchPosix, AFailedLaunchIsReportedWithTheTextOfItsStatus) {
     const std::string command = expand(row.command, "%s", bin.path());
     EXPECT_EQ(uploader_launch::launchUploader(command), row.status) << row.what;
     EXPECT_EQ(uploader_launch::savedLaunchError(), row.error) << row.what;
-    EXPECT_EQ(newLogMessages(), (Messages{"Execute \u201C" + command + "\u201D",
-                                          "Execute returned \u201C" + expand(row.report, "%c", command) + "\u201D. "}))
+    EXPECT_EQ(newLogMessages(), inLog({"Execute \u201C" + command + "\u201D",
+                                       "Execute returned \u201C" + expand(row.report, "%c", command) + "\u201D. "}))
         << row.what;
   }
   EXPECT_TRUE(hasNoChildren());

@@ -6,12 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "runtime/strings/string_c.h"
 #include "agent_log.h"
 #include "test_support.h"
 
 namespace {
 
 using Messages = std::vector<std::string>;
+
+// The log file holds its text in the system's 8-bit encoding (the ANSI code
+// page on Windows): the messages as they read there.
+Messages inLog(const Messages& utf8) {
+  Messages out;
+  for (const std::string& m : utf8) out.push_back(StringC::fromUtf8(m).encode("system-8"));
+  return out;
+}
 
 class UploaderLaunch : public ::testing::Test {
  protected:
@@ -87,7 +96,7 @@ TEST_F(UploaderLaunch, TheReportLogsTheTextOfItsStatus) {
   };
   for (const ReportRow& row : rows) {
     EXPECT_EQ(uploader_launch::reportLaunch("qbupload -r VdiAccess", row.status), row.status);
-    EXPECT_EQ(newLogMessages(), Messages{row.message}) << row.status;
+    EXPECT_EQ(newLogMessages(), inLog({row.message})) << row.status;
   }
 }
 
@@ -100,8 +109,8 @@ TEST_F(UploaderLaunch, AnUploaderThatCannotBeFoundIsFileNotFound) {
   test_support::setEnv("PATH", oldPath);
   EXPECT_EQ(status, uploader_launch::kFileNotFound);
   EXPECT_EQ(uploader_launch::savedLaunchError(), 2u);
-  EXPECT_EQ(newLogMessages(), (Messages{"Execute \u201Cqbupload -r VdiAccess\u201D",
-                                        "Execute returned \u201CFile Not Found:qbupload -r VdiAccess\u201D. "}));
+  EXPECT_EQ(newLogMessages(), inLog({"Execute \u201Cqbupload -r VdiAccess\u201D",
+                                     "Execute returned \u201CFile Not Found:qbupload -r VdiAccess\u201D. "}));
 }
 
 }  // namespace

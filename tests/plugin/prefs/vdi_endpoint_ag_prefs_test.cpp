@@ -1,4 +1,4 @@
-#include "plugin/vdi_endpoint_ag_prefs.h"
+#include "plugin/prefs/vdi_endpoint_ag_prefs.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +19,19 @@ const char* const kAgentKey = "SOFTWARE\\Tarnwell Corp\\Tarnwell\\VDI Endpoint A
 class AgentPrefs : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { test_support::AgentLogC::instance(); }
+  // The agent's key is set through the machine's registry: on Windows the
+  // real one, which outlives the test, so it is cleared before and after.
   void SetUp() override {
     test_support::setEnv("TNW_MACHINE_ROOT", machine.path());
     test_support::writeFile(machine.file("registry/00-empty.reg"), "Windows Registry Editor Version 5.00\r\n");
+    test_support::removeMachineKey(kAgentKey);
     common_services::registryContext()->reload();
     newLogMessages();
   }
-  void TearDown() override { common_services::overrideErrorService(nullptr, false); }
+  void TearDown() override {
+    test_support::removeMachineKey(kAgentKey);
+    common_services::overrideErrorService(nullptr, false);
+  }
 
   // What this test added to the shared log: the message part of each line.
   static std::vector<std::string> newLogMessages() { return test_support::AgentLogC::instance().newMessages(); }
@@ -67,11 +73,9 @@ TEST_F(AgentPrefs, WithNothingConfiguredTheDefaultsAndDerivationsHold) {
 }
 
 TEST_F(AgentPrefs, RegistryValuesReplaceDefaultsAndArgumentsReplaceBoth) {
-  test_support::writeFile(machine.file("registry/10-agent.reg"),
-                          "Windows Registry Editor Version 5.00\r\n\r\n"
-                          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Tarnwell Corp\\Tarnwell\\"
-                          "VDI Endpoint Agent\\CurrentVersion]\r\n\"Delay\"=dword:0000000f\r\n"
-                          "\"VDIFile\"=\"from the registry.vdi\"\r\n\"UploadLocation\"=\"registry\"\r\n");
+  test_support::setMachineDword(kAgentKey, "Delay", 15);
+  test_support::setMachineString(kAgentKey, "VDIFile", "from the registry.vdi");
+  test_support::setMachineString(kAgentKey, "UploadLocation", "registry");
   common_services::registryContext()->reload();
   VDIEndpointAgPrefs p(StringC::fromUtf8("1.0"), &env);
   const char* const argv[] = {"agent", "-x", "-oUploadLocation=there", "-o", "NoEqualsSign", "-o"};
@@ -169,11 +173,8 @@ TEST_F(AgentPrefs, AReloadClearsTheAgentsValuesButNotFixedOnes) {
 // The suite-wide table also holds "LogFile": the defaults that every reload
 // sets again must not replace a value the registry fixed.
 TEST_F(AgentPrefs, AReloadKeepsWhatTheRegistryFixed) {
-  test_support::writeFile(machine.file("registry/10-agent.reg"),
-                          "Windows Registry Editor Version 5.00\r\n\r\n"
-                          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Tarnwell Corp\\Tarnwell\\"
-                          "VDI Endpoint Agent\\CurrentVersion]\r\n\"LogFile\"=\"D:\\\\logs\\\\agent.log\"\r\n"
-                          "\"LogFileFixed\"=\"True\"\r\n");
+  test_support::setMachineString(kAgentKey, "LogFile", "D:\\logs\\agent.log");
+  test_support::setMachineString(kAgentKey, "LogFileFixed", "True");
   common_services::registryContext()->reload();
   VDIEndpointAgPrefs p(StringC::fromUtf8("1.0"), &env);
   ASSERT_EQ(p.loadPreferences(1, kPath), 0);

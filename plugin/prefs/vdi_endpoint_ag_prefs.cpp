@@ -1,4 +1,4 @@
-#include "plugin/vdi_endpoint_ag_prefs.h"
+#include "plugin/prefs/vdi_endpoint_ag_prefs.h"
 
 #include <cstdlib>
 #include <string>
