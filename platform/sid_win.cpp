@@ -4,13 +4,13 @@
 #include <string>
 
 #include "platform/sid.h"
+#include "platform/sid_text.h"
 
 namespace platform {
 
 namespace {
 
-// ConvertStringSidToSidA and ConvertSidToStringSidA hand back LocalAlloc
-// memory.
+// ConvertStringSidToSidA hands back LocalAlloc memory.
 class LocalBufferC {
  public:
   LocalBufferC() = default;
@@ -32,9 +32,8 @@ constexpr size_t kHeaderSize = 8;
 
 uint32_t stringToSid(std::string_view text, SidC& out) {
   out.clear();
-  // The system also takes SDDL aliases ("BA", "SY"), which are no SIDs in
-  // this contract, and reads only up to a NUL.
-  if (text.substr(0, 2) != "S-" || text.find('\0') != std::string_view::npos) return kErrorInvalidSid;
+  sid_text::PartsC parts;
+  if (!sid_text::parse(text, parts)) return kErrorInvalidSid;
   const std::string zeroTerminated(text);
   LocalBufferC buffer;
   if (!ConvertStringSidToSidA(zeroTerminated.c_str(), reinterpret_cast<PSID*>(buffer.slot()))) {
@@ -48,14 +47,7 @@ uint32_t stringToSid(std::string_view text, SidC& out) {
   return kErrorSuccess;
 }
 
-std::string sidToString(const SidC& sid) {
-  if (!isValidSid(sid)) return {};
-  LocalBufferC buffer;
-  if (!ConvertSidToStringSidA(const_cast<uint8_t*>(sid.data()), reinterpret_cast<LPSTR*>(buffer.slot())) ||
-      !buffer.get())
-    return {};
-  return std::string(static_cast<const char*>(buffer.get()));
-}
+std::string sidToString(const SidC& sid) { return isValidSid(sid) ? sid_text::format(sid) : std::string(); }
 
 bool isValidSid(const SidC& sid) {
   // IsValidSid reads as far as the count says; the length is checked first.

@@ -16,7 +16,9 @@ struct CimDateTimeC {
 bool readDigits(std::string_view text, size_t at, size_t count, int32_t& value);
 
 // The fields of the full form: 14 digits of date and time, the
-// microseconds (not kept) and a signed offset of three digits (a fourth is
-// read, so that an offset of a day or more is seen as such). The fields are
-// not checked as a calendar date.
+// microseconds (not kept) and from position 21 a signed offset in minutes,
+// read as a number whatever its count of digits: Windows writes three,
+// Wine's WMI two ("+00"), and an offset of a day or more (four digits or
+// more) must be seen as such, so a longer one reads as at least 99999. The
+// fields are not checked as a calendar date.
 bool readCimDateTime(std::string_view text, CimDateTimeC& out);

@@ -44,11 +44,36 @@ class OtherProcessC {
   uint32_t mainThreadId_ = 0;
 };
 
-// Makes the registry of this machine hold a string value (Linux: a .reg file
-// under TNW_MACHINE_ROOT/registry, which must be set; Windows: the real
-// registry). keyPath is below HKEY_LOCAL_MACHINE, in the view a 32-bit
-// process sees.
+// Makes the registry of this machine hold a string or DWORD value (Linux: a
+// .reg file per value under TNW_MACHINE_ROOT/registry, which must be set;
+// Windows: the real registry). keyPath is below HKEY_LOCAL_MACHINE, in the
+// view a 32-bit process sees. removeMachineKey takes away the key with its
+// values and sub-keys (Linux: the files these calls wrote for them).
 void setMachineString(const std::string& keyPath, const std::string& name, const std::string& value);
+void setMachineDword(const std::string& keyPath, const std::string& name, uint32_t value);
 void removeMachineKey(const std::string& keyPath);
+
+// Keeps a machine value as it is when made and puts it back when it dies:
+// its former data, or no value when there was none. For a test that sets a
+// value the machine already has (on Windows the real registry keeps what a
+// test leaves). Linux: the file setMachineString/Dword wrote for it goes.
+class SavedMachineValueC {
+ public:
+  SavedMachineValueC(const std::string& keyPath, const std::string& name);
+  ~SavedMachineValueC();
+  SavedMachineValueC(const SavedMachineValueC&) = delete;
+  SavedMachineValueC& operator=(const SavedMachineValueC&) = delete;
+
+ private:
+  std::string keyPath_, name_;
+  bool existed_ = false;
+  uint32_t type_ = 0;
+  std::string data_;
+};
+
+// Whether this Windows program runs under Wine (ntdll exports
+// wine_get_version); false on Linux. Only for narrowing one assertion where
+// Wine is known to differ from Windows, with the difference named there.
+bool runningUnderWine();
 
 }  // namespace test_support

@@ -65,6 +65,8 @@ TEST_F(RealServices, WithoutTheAppVClientTheCollectionFailsWithTheNamespaceMessa
 TEST_F(RealServices, NoLogonSessionMatchesAnUnknownUser) {
   const std::string policy = "SOFTWARE\\Citrix\\VirtualDesktopAgent\\Policy\\Session\\PolicyInputValues";
   const std::string tcpip = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+  // The machine's own names, which the test replaces for a while.
+  const test_support::SavedMachineValueC hostName(tcpip, "HostName"), domain(tcpip, "Domain");
   test_support::setMachineString("SOFTWARE\\Citrix\\ICA\\Session", "ClientName", "THIN-CLIENT-07");
   test_support::setMachineString(policy, "BrokeringUserSID", "S-1-5-21-1-2-3-424242");
   test_support::setMachineString("SOFTWARE\\Citrix\\VirtualDesktopAgent\\State", "DesktopCatalogName", "Finance");

@@ -56,14 +56,17 @@ TEST_F(DefaultBuilder, TheStaticTableComesLast) {
   EXPECT_EQ(read("PostponePath"), "C:\\PROGRA~1\\QUORBIT\\LAUNCHER\\tnwpostpone.exe");
 }
 
+// A machine's own registry holds these folders (Windows does, and Wine's
+// prefix), so the values whose absence is the point are deleted for the
+// test; the fixture puts them back.
 TEST_F(DefaultBuilder, FoldersComeFromTheRegistryWithFallbacks) {
   registry.import(regText(
       {"[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]",
-       R"("AppData"="C:\\Users\\u\\AppData\\Roaming")", "",
+       R"("AppData"="C:\\Users\\u\\AppData\\Roaming")", R"("Desktop"=-)", R"("Fonts"=-)", "",
        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders]",
-       R"("Common AppData"="C:\\ProgramData")", R"("AppData"="C:\\not this one")", "",
-       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]",
-       R"x("ProgramFilesDir"="C:\\Program Files (x86)")x"}));
+       R"("Common AppData"="C:\\ProgramData")", R"("AppData"="C:\\not this one")", R"("Desktop"=-)",
+       R"("Fonts"=-)", "", "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]",
+       R"x("ProgramFilesDir"="C:\\Program Files (x86)")x", R"("CommonFilesDir"=-)"}));
   env_EnvDefaultBuilderC().build(prefs);
   EXPECT_EQ(read("AppDataFolder"), "C:\\Users\\u\\AppData\\Roaming");
   EXPECT_EQ(read("CommonAppDataFolder"), "C:\\ProgramData");

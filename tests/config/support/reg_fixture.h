@@ -5,11 +5,17 @@
 // Linux: a fresh machine root (TNW_MACHINE_ROOT) whose registry/ folder
 // gets every text as a file, HKEY_LOCAL_MACHINE\SOFTWARE keys moved below
 // WOW6432Node as `reg import /reg:32` stores them. Windows: every text is
-// imported into the real registry with reg.exe, and the keys it names are
-// deleted again by clear() and at the end.
+// imported into the real registry with reg.exe, and clear() (and the end)
+// puts back what was there before: each value a text sets or deletes gets
+// its former data again (or goes again), each key that did not exist goes
+// with everything below it. Keys that existed stay, with the rest of their
+// values untouched. A text that deletes a key that existed ("[-KEY]") is
+// refused: that could not be put back.
 #pragma once
 
+#include <functional>
 #include <initializer_list>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,7 +52,10 @@ class RegFixtureC {
  private:
   test_support::TempDirC scratch_;
   std::vector<std::string> files_;
-  std::vector<std::string> keys_;
+  // Windows: the steps that put the registry back, in the order taken, and
+  // what they already cover (a value's or a key's former state is kept once).
+  std::vector<std::function<void()>> undo_;
+  std::set<std::string> saved_;
   int imports_ = 100;  // file names sort in import order
 };
 
