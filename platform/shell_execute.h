@@ -35,11 +35,13 @@ inline constexpr int32_t kSwShow = 5;
 // in *error, which can be 0 (the shell does not always set one; Linux
 // never gives 0). Nothing is waited for and nothing is left behind: the
 // process handle is closed at once on Windows; on Linux the program is
-// started from a short-lived intermediate child, which this call reaps (a
-// host that set SIGCHLD to SIG_IGN has it reaped by the kernel instead), so
-// the program belongs to init, never becomes a zombie of this process, and
-// no thread of this library stays behind to watch it; the library may be
-// unloaded as soon as this returns. No error box is shown
+// started from a short-lived intermediate child, which reports the exec's
+// outcome through a pipe and which this call reaps (a host that set SIGCHLD
+// to SIG_IGN has it reaped by the kernel instead, and the outcome still
+// arrives), so the program is adopted by init (or the host's subreaper),
+// never becomes a zombie of this process, and no thread of this library
+// stays behind to watch it; the library may be unloaded as soon as this
+// returns. No error box is shown
 // (SEE_MASK_FLAG_NO_UI). `showCommand` is the window's ShowWindow command
 // (Linux: no windows, ignored). Windows loads shell32 at the first call;
 // if it cannot be loaded, that load's error is the answer. Any thread;

@@ -38,6 +38,8 @@ class CommPipeC {
   uint32_t status() const { return status_; }
   FDInputStreamC& readEnd() { return readEnd_; }
   FDOutputStreamC& writeEnd() { return writeEnd_; }
+  // The ends as created, for a starter to hand to the child; valid while
+  // their stream is open.
   platform::FileHandle readHandle() const { return readHandle_; }
   platform::FileHandle writeHandle() const { return writeHandle_; }
 
