@@ -7,6 +7,7 @@
 //   QBUPLOAD_UPLOADS  the upload base; the rule's directory is <base>\<rule>
 //   QBUPLOAD_RECORD   the file the record goes to (replaced)
 // The record, UTF-8, one item a line, LF ended:
+//   program: <the path this program was started from>
 //   command line: <the process's command line>
 //   arguments: <the arguments after the program, one blank between>
 //   computer: <the computer name>
@@ -49,7 +50,10 @@ int main() {
     return 1;
   }
 
-  std::string record = "command line: " + utf8(GetCommandLineW()) + "\n";
+  wchar_t program[MAX_PATH];
+  const DWORD programLength = GetModuleFileNameW(nullptr, program, MAX_PATH);
+  std::string record = "program: " + utf8(std::wstring(program, programLength < MAX_PATH ? programLength : 0)) + "\n";
+  record += "command line: " + utf8(GetCommandLineW()) + "\n";
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring arguments;
