@@ -5,6 +5,7 @@
 // machines through it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,10 +15,23 @@
 
 namespace tnw::reg {
 
+// The names of a registry directory as last read, and the directory's time
+// of change then: a directory that has not changed since is not read again
+// (only its files are looked at), unless it changed so recently that a
+// further change could still carry the same time.
+struct DirectoryListingC {
+  bool valid = false;
+  int64_t changedSec = 0;
+  int64_t changedNsec = 0;
+  std::vector<std::string> files;
+};
+
 // The .reg file names of machineDir/registry in load order (appended to
 // `files`), and a signature of everything the store depends on (names,
 // sizes and times of change of those files and of the code page file).
-std::string scanMachineStore(const std::string& machineDir, std::vector<std::string>& files);
+// `listing` (may be null) spares re-reading an unchanged directory.
+std::string scanMachineStore(const std::string& machineDir, std::vector<std::string>& files,
+                             DirectoryListingC* listing = nullptr);
 
 // A store loaded from `files` (as scanMachineStore named them). Every problem
 // is appended to `problems` as "<path>:<line>: <what>"; nothing is fatal.
@@ -36,6 +50,7 @@ class FileStore {
   std::string machineDir_;
   std::mutex lock_;
   std::string signature_;
+  DirectoryListingC listing_;
   std::shared_ptr<const Store> store_;
 };
 

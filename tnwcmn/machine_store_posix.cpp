@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -58,20 +59,44 @@ std::shared_ptr<Store> loadMachineStore(const std::string& machineDir, const std
   return fresh;
 }
 
-std::string scanMachineStore(const std::string& machineDir, std::vector<std::string>& files) {
+std::string scanMachineStore(const std::string& machineDir, std::vector<std::string>& files,
+                             DirectoryListingC* listing) {
   const std::string dir = machineDir + "/registry";
   std::ostringstream sig;
   struct stat cp {};
   if (stat((machineDir + "/" + kAnsiCodePageFile).c_str(), &cp) == 0)
     sig << kAnsiCodePageFile << '\n' << cp.st_size << ' ' << cp.st_mtim.tv_sec << '.' << cp.st_mtim.tv_nsec << '\n';
-  DIR* d = opendir(dir.c_str());
-  if (!d) return sig.str() + "-";
-  while (dirent* e = readdir(d)) {
-    std::string n = e->d_name;
-    if (n.size() > 4 && fold(n.substr(n.size() - 4)) == ".reg") files.push_back(n);
+  struct stat ds {};
+  if (stat(dir.c_str(), &ds) != 0 || !S_ISDIR(ds.st_mode)) {
+    if (listing) listing->valid = false;
+    return sig.str() + "-";
   }
-  closedir(d);
-  std::sort(files.begin(), files.end());
+  // A directory's time of change has the clock's granularity: one that
+  // changed within the last two seconds is read every time.
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  const bool settled = now.tv_sec - ds.st_mtim.tv_sec >= 2;
+  if (listing && listing->valid && settled && listing->changedSec == ds.st_mtim.tv_sec &&
+      listing->changedNsec == ds.st_mtim.tv_nsec) {
+    files.insert(files.end(), listing->files.begin(), listing->files.end());
+  } else {
+    DIR* d = opendir(dir.c_str());
+    if (!d) return sig.str() + "-";
+    std::vector<std::string> names;
+    while (dirent* e = readdir(d)) {
+      std::string n = e->d_name;
+      if (n.size() > 4 && fold(n.substr(n.size() - 4)) == ".reg") names.push_back(n);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    if (listing) {
+      listing->valid = true;
+      listing->changedSec = ds.st_mtim.tv_sec;
+      listing->changedNsec = ds.st_mtim.tv_nsec;
+      listing->files = names;
+    }
+    files.insert(files.end(), names.begin(), names.end());
+  }
   for (const auto& n : files) {
     struct stat st {};
     if (stat((dir + "/" + n).c_str(), &st) != 0) continue;
@@ -84,7 +109,7 @@ std::string scanMachineStore(const std::string& machineDir, std::vector<std::str
 std::shared_ptr<const Store> FileStore::current() {
   std::lock_guard<std::mutex> guard(lock_);
   std::vector<std::string> files;
-  std::string signature = scanMachineStore(machineDir_, files);
+  std::string signature = scanMachineStore(machineDir_, files, &listing_);
   if (!store_ || signature != signature_) {
     std::vector<std::string> problems;
     std::shared_ptr<Store> fresh = loadMachineStore(machineDir_, files, problems);

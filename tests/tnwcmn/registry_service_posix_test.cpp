@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "service_text.h"
@@ -108,6 +109,26 @@ TEST_F(RegistryService, AChangedFileIsReloaded) {
                           "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\New]\n\"V\"=\"22\"\n");
   EXPECT_EQ(read(view64, "SOFTWARE\\New", "V"), "22");
   reg->closeKey(view64);
+}
+
+// A registry folder that has not changed for a while is not listed again on
+// every query; a file added to it or taken away is still seen at once.
+TEST_F(RegistryService, ASettledFolderStillShowsFilesAddedAndRemoved) {
+  const auto backdate = [&] {
+    std::filesystem::last_write_time(dir.path() + "/registry",
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
+  };
+  backdate();
+  EXPECT_EQ(read(tnw::kHKeyLocalMachine, "SOFTWARE\\Citrix\\ICA\\Session", "ClientName"), "THIN-32");
+  EXPECT_EQ(read(tnw::kHKeyLocalMachine, "SOFTWARE\\Added", "V"), "<" + std::to_string(tnw::kRegNotFound) + ">");
+  test_support::writeFile(dir.file("registry/20-added.reg"),
+                          "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Added]\n"
+                          "\"V\"=\"1\"\n");
+  EXPECT_EQ(read(tnw::kHKeyLocalMachine, "SOFTWARE\\Added", "V"), "1");
+  backdate();
+  EXPECT_EQ(read(tnw::kHKeyLocalMachine, "SOFTWARE\\Added", "V"), "1");
+  std::filesystem::remove(dir.path() + "/registry/20-added.reg");
+  EXPECT_EQ(read(tnw::kHKeyLocalMachine, "SOFTWARE\\Added", "V"), "<" + std::to_string(tnw::kRegNotFound) + ">");
 }
 
 TEST_F(RegistryService, Regedit4FilesAreReadInTheCodePageTheMachineRootNames) {
