@@ -15,6 +15,7 @@ inline constexpr uint32_t kErrorTooManyOpenFiles = 4;
 inline constexpr uint32_t kErrorAccessDenied = 5;
 inline constexpr uint32_t kErrorInvalidHandle = 6;
 inline constexpr uint32_t kErrorNotEnoughMemory = 8;
+inline constexpr uint32_t kErrorBadEnvironment = 10;
 inline constexpr uint32_t kErrorBadFormat = 11;
 inline constexpr uint32_t kErrorNotSameDevice = 17;
 inline constexpr uint32_t kErrorWriteFault = 29;
@@ -31,9 +32,11 @@ inline constexpr uint32_t kErrorAlreadyExists = 183;
 inline constexpr uint32_t kErrorBadExeFormat = 193;
 inline constexpr uint32_t kErrorFilenameExcedRange = 206;
 inline constexpr uint32_t kErrorModNotFound = 126;
+inline constexpr uint32_t kErrorProcessAborted = 1067;
 inline constexpr uint32_t kErrorIoDevice = 1117;
 inline constexpr uint32_t kErrorInvalidSid = 1337;
 inline constexpr uint32_t kErrorResourceTypeNotFound = 1813;
+inline constexpr uint32_t kErrorCantResolveFilename = 1921;
 
 // WaitForSingleObject's time that never runs out (INFINITE).
 inline constexpr uint32_t kInfinite = 0xFFFFFFFFu;

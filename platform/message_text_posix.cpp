@@ -21,6 +21,7 @@ constexpr SystemTextC kSystemTexts[] = {
     {kErrorAccessDenied, "Access is denied."},
     {kErrorInvalidHandle, "The handle is invalid."},
     {kErrorNotEnoughMemory, "Not enough memory resources are available to process this command."},
+    {kErrorBadEnvironment, "The environment is incorrect."},
     {kErrorBadFormat, "An attempt was made to load a program with an incorrect format."},
     {kErrorNotSameDevice, "The system cannot move the file to a different disk drive."},
     {kErrorWriteFault, "The system cannot write to the specified device."},
@@ -37,9 +38,11 @@ constexpr SystemTextC kSystemTexts[] = {
     {kErrorAlreadyExists, "Cannot create a file when that file already exists."},
     {kErrorBadExeFormat, "%1 is not a valid Win32 application."},
     {kErrorFilenameExcedRange, "The filename or extension is too long."},
+    {kErrorProcessAborted, "The process terminated unexpectedly."},
     {kErrorIoDevice, "The request could not be performed because of an I/O device error."},
     {kErrorInvalidSid, "The security ID structure is invalid."},
     {kErrorResourceTypeNotFound, "The specified resource type cannot be found in the image file."},
+    {kErrorCantResolveFilename, "The name of the file cannot be resolved by the system."},
 };
 
 }  // namespace

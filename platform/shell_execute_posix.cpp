@@ -158,8 +158,15 @@ bool shellExecute(const std::string& file, const std::string& parameters, const 
   while (waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
   }
 
-  if (got != sizeof result) return failWith(kErrorGenFailure, error);
-  if (result != 0) return failWith(win32FromErrno(result), error);
+  // The middle child ended without a word: nothing was started.
+  if (got != sizeof result) return failWith(kErrorProcessAborted, error);
+  if (result != 0) {
+    // 31, the shared mapping's answer for an errno it has no name for, is
+    // also the shell's "no association" (a missing file to the launch
+    // report): an unnamed error is an unspecified failure instead.
+    const uint32_t code = win32FromErrno(result);
+    return failWith(code == kErrorGenFailure ? kErrorInvalidFunction : code, error);
+  }
   if (error) *error = 0;
   return true;
 }

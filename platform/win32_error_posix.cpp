@@ -24,6 +24,8 @@ uint32_t win32FromErrno(int error) {
     case ENOEXEC: return kErrorBadExeFormat;
     case ENAMETOOLONG: return kErrorFilenameExcedRange;
     case EIO: return kErrorIoDevice;
+    case E2BIG: return kErrorBadEnvironment;
+    case ELOOP: return kErrorCantResolveFilename;
     default: return kErrorGenFailure;
   }
 }

@@ -52,7 +52,7 @@ void pluginDetach(bool processEnding) {
     else
       SpinLockC::acquire(singletonLock);
     if (singleton) {
-      if (processEnding) singleton->stopAtProcessEnd();
+      singleton->stopForDetach(processEnding);
       delete singleton;
       singleton = nullptr;
     }

@@ -51,21 +51,23 @@ void logG(uint32_t id, const char* defaultText) {
 
 }  // namespace
 
-int32_t VDIEndpointPluginC::failStart() {
+int32_t VDIEndpointPluginC::failStart(bool releaseCom) {
   running_.exchange(0);
-  Win32ComRegistryC::instance().release();
+  if (releaseCom) Win32ComRegistryC::instance().release();
   SpinLockC::release(startLock_);
   return 1;
 }
 
 int32_t VDIEndpointPluginC::Start() {
   bool locked = false;
+  bool comTaken = false;
   try {
     Stop();
     if (!SpinLockC::tryAcquire(startLock_)) return kBusy;
     locked = true;
     running_.exchange(1);
     AgentStartupC startup;
+    comTaken = true;
     // COM is balanced on each thread: the host's thread gives back what the
     // start took; the monitor thread brings up its own and releases the
     // start's reference when it ends.
@@ -78,26 +80,28 @@ int32_t VDIEndpointPluginC::Start() {
     try {
       initialised = monitor->initialise();
     } catch (...) {
-      return failStart();
+      return failStart(true);
     }
     if (!initialised) {
       logG(0xE1B30018, "{e}Endpoint monitor could not be initialized");
       logG(0xE1B30009, "{i}Endpoint monitor finished");
       logG(0xE1B30004, "{i}Program exited successfully");
-      return failStart();
+      return failStart(true);
     }
 
     auto* thread = new VDIEndpointMonitorThreadC(*this);
     if (!thread->created()) {
       delete thread;
-      return failStart();
+      return failStart(true);
     }
+    // Known before the thread runs, so that a Stop from any thread finds it.
     runThreadId_.store(thread->id());
     runThread_.store(thread);
+    thread->start();
     thread->releaseToFramework();
     return 0;
   } catch (...) {
-    return locked ? failStart() : 1;
+    return locked ? failStart(comTaken) : 1;
   }
 }
 
@@ -113,9 +117,11 @@ void VDIEndpointPluginC::stopWith(void (*acquire)(SpinLockWord&), bool awaitThre
     // left of it still runs this library's code. A host may unload the
     // library right after Stop, so wait for the thread itself, unless this
     // is process detach, where waiting for a thread deadlocks on the loader
-    // lock.
-    const void* thread = runThread_.exchange(nullptr);
+    // lock. Every Stop that comes meanwhile waits too; the pointer is only
+    // compared, never followed (the framework frees the object).
+    const void* thread = runThread_.load();
     if (thread && awaitThread) ThreadC::awaitEnd(static_cast<const ThreadC*>(thread), runThreadId_.load());
+    runThread_.compare_exchange_strong(thread, nullptr);
   } catch (...) {
   }
 }
@@ -125,8 +131,8 @@ int32_t VDIEndpointPluginC::Stop() {
   return 0;
 }
 
-void VDIEndpointPluginC::stopAtProcessEnd() {
-  stopWith(&SpinLockC::acquireUnlessOwnerGone, false);
+void VDIEndpointPluginC::stopForDetach(bool processEnding) {
+  stopWith(processEnding ? &SpinLockC::acquireUnlessOwnerGone : &SpinLockC::acquire, false);
   skipStopInDestructor_ = true;
 }
 

@@ -46,10 +46,11 @@ class VDIEndpointPluginC final : public SecurityServicePluginI, public MonitorHo
   void Reserved9(uint32_t, uint32_t) override;
   void Reserved10(uint32_t, uint32_t) override;
 
-  // Stop for a process that is ending: locks whose owner thread no longer
-  // exists (Windows has ended every other thread before the last process
-  // detach) are not waited for; live owners still are.
-  void stopAtProcessEnd();
+  // Stop from the library's process detach: the start-lock rule only (the
+  // loader lock is held: waiting for a thread to end would deadlock). When
+  // the process is ending, lock owners that no longer run are not waited
+  // for (Windows has ended every other thread before the last detach).
+  void stopForDetach(bool processEnding);
 
   // MonitorHostI, for the monitor thread.
   bool running() const override { return running_.load() != 0; }
@@ -63,7 +64,8 @@ class VDIEndpointPluginC final : public SecurityServicePluginI, public MonitorHo
 
  private:
   void stopWith(void (*acquire)(SpinLockWord&), bool awaitThread);
-  int32_t failStart();
+  // releaseCom: the start took its reference of the COM registry.
+  int32_t failStart(bool releaseCom);
 
   SecurityServiceHostI* host_;
   SpinLockWord startLock_{0};

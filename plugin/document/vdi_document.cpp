@@ -47,7 +47,9 @@ StringC VdiDocumentWriterC::dateTimeText(EnvPreferencesC& preferences) {
   if (result.empty()) {
     if (!warnedTooLong_) {
       warnedTooLong_ = true;
-      logG(0, "{w}The date-time format '%1$S' gives no text of at most 80 characters; '%2$S' is used instead",
+      logG(kFormatUnusable,
+           "{w}The date-time format '%1$S' gives no usable text (an unknown conversion, or more than 80 "
+           "characters); '%2$S' is used instead",
            ArgListC::of(text(format.c_str()), text(kDefaultFormat)));
     }
     result = now.format(kDefaultFormat);
@@ -57,10 +59,11 @@ StringC VdiDocumentWriterC::dateTimeText(EnvPreferencesC& preferences) {
     if (std::string_view(kFileNameUnsafe).find(c) != std::string_view::npos) c = '_';
   if (safe != result && !warnedBadCharacters_) {
     warnedBadCharacters_ = true;
-    logG(0, "{w}The date-time text '%1$S' holds characters that a file name cannot hold; they become '_'",
+    logG(kTextUnsafe, "{w}The date-time text '%1$S' holds characters that a file name cannot hold; they become '_'",
          ArgListC::of(text(result.c_str())));
   }
-  return text(safe.c_str());
+  // strftime wrote in the time locale's character set.
+  return StringC(safe.data(), static_cast<int32_t>(safe.size()), "system-8");
 }
 
 StringC VdiDocumentWriterC::prepareDocumentPath(EnvPreferencesC& preferences) {
@@ -90,7 +93,8 @@ uint32_t VdiDocumentWriterC::writeDocument(const CitrixVDIEndpointInfo& citrix,
   FileServiceI& files = fileService();
   int32_t status = 0;
   std::FILE* file = files.openTextFile(path, &status);
-  if (!file) return static_cast<uint32_t>(status);
+  // A service that failed without saying why still failed.
+  if (!file) return status != 0 ? static_cast<uint32_t>(status) : kOpenFailed;
   uint32_t written;
   {
     XmlStdioOutputStreamC out(file);

@@ -51,6 +51,11 @@ class VdiDocumentWriterC {
                          FileNameC& path);
 
   static constexpr uint32_t kDirectoryFailed = 0xE1B30010;
+  // The agent's warnings about "DateTimeFormat" (log letter G, number 0).
+  static constexpr uint32_t kFormatUnusable = 0xE1B30070;
+  static constexpr uint32_t kTextUnsafe = 0xE1B30071;
+  // E_FAIL: the file service gave no file and no reason.
+  static constexpr uint32_t kOpenFailed = 0x80004005;
 
  private:
   StringC dateTimeText(EnvPreferencesC& preferences);

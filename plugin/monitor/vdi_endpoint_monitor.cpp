@@ -50,10 +50,14 @@ bool VDIEndpointMonitor::runCycle() {
   lastApplications_ = applications;
   FileNameC path;
   bool delivered = false;
-  if (writeDocument(fresh, path) != 0)
+  try {
+    if (writeDocument(fresh, path) != 0)
+      kAgentModule.trace("Failed to upload data.");
+    else
+      delivered = uploadDocument(path);
+  } catch (...) {
     kAgentModule.trace("Failed to upload data.");
-  else
-    delivered = uploadDocument(path);
+  }
   if (!delivered) {
     lastCitrix_ = CitrixVDIEndpointInfo();
     lastApplications_ = AppVBubbleInfo();

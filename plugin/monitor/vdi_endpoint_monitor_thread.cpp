@@ -22,7 +22,6 @@ void logG(uint32_t id, const char* defaultText, const ArgListC& args = ArgListC(
 VDIEndpointMonitorThreadC::VDIEndpointMonitorThreadC(MonitorHostI& host) : host_(host) {
   if (!hasHandle()) return;
   created_ = SpinLockC::handOver(host_.startLock(), id());
-  if (created_) start();
 }
 
 int32_t VDIEndpointMonitorThreadC::delaySeconds(const StringC& value) {
@@ -45,6 +44,33 @@ uint32_t VDIEndpointMonitorThreadC::run() {
   Win32ComRegistryC& com = Win32ComRegistryC::instance();
   const bool comUp = com.initialise() == 0;
 
+  // Nothing but Stop may end the run early: whatever the preferences or a
+  // cycle meet, the end steps below give back the locks, the monitor and COM.
+  try {
+    runCycles();
+  } catch (...) {
+  }
+  try {
+    logG(0xE1B30009, "{i}Endpoint monitor finished");
+    logG(0xE1B30004, "{i}Program exited successfully");
+  } catch (...) {
+  }
+
+  // The last reported applications still hold WMI proxies: they go while
+  // COM is up.
+  try {
+    if (VDIEndpointMonitor* monitor = host_.takeMonitor()) monitor->release();
+  } catch (...) {
+  }
+  if (comUp) com.uninitialise();
+  if (com.release() == 1) com.release();
+
+  SpinLockC::release(host_.startLock());
+  SpinLockC::release(host_.conditionLock());
+  return 0;
+}
+
+void VDIEndpointMonitorThreadC::runCycles() {
   int32_t delay = kDefaultDelay;
   {
     const std::string version = ProcessContextC::current().versionString(6);
@@ -66,21 +92,12 @@ uint32_t VDIEndpointMonitorThreadC::run() {
     host_.monitorCondition().wait(ms, &host_.conditionLock());
   }
   while (host_.running()) {
-    if (VDIEndpointMonitor* monitor = host_.monitor()) monitor->runCycle();
+    try {
+      if (VDIEndpointMonitor* monitor = host_.monitor()) monitor->runCycle();
+    } catch (...) {
+      // The next cycle tries again; the monitor forgot nothing it reported.
+    }
     uint32_t ms = delayMs;
     if (host_.running()) host_.monitorCondition().wait(ms, &host_.conditionLock());
   }
-
-  logG(0xE1B30009, "{i}Endpoint monitor finished");
-  logG(0xE1B30004, "{i}Program exited successfully");
-
-  // The last reported applications still hold WMI proxies: they go while
-  // COM is up.
-  if (VDIEndpointMonitor* monitor = host_.takeMonitor()) monitor->release();
-  if (comUp) com.uninitialise();
-  if (com.release() == 1) com.release();
-
-  SpinLockC::release(host_.startLock());
-  SpinLockC::release(host_.conditionLock());
-  return 0;
 }

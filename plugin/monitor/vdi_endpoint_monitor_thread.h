@@ -16,9 +16,10 @@
 
 class VDIEndpointMonitorThreadC final : public ThreadC {
  public:
-  // Creates the system thread suspended, hands the host's start lock (held
-  // by the calling thread) over to it and starts it. When the system
-  // refuses the thread, created() is false and the lock stays the caller's.
+  // Creates the system thread suspended and hands the host's start lock
+  // (held by the calling thread) over to it; the caller starts it (once it
+  // has noted the thread for Stop). When the system refuses the thread,
+  // created() is false and the lock stays the caller's.
   explicit VDIEndpointMonitorThreadC(MonitorHostI& host);
 
   bool created() const { return created_; }
@@ -29,6 +30,9 @@ class VDIEndpointMonitorThreadC final : public ThreadC {
   static int32_t delaySeconds(const StringC& text);
 
  private:
+  // The preferences, the start-up delay and the cycles until Stop.
+  void runCycles();
+
   MonitorHostI& host_;
   bool created_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/time_zone.h"
 
@@ -173,10 +174,29 @@ void DateTime::normalise() {
   time_.daylightKnown = result >= 0;
 }
 
+namespace {
+
+// The conversions both C runtimes know. The Windows runtime ends the
+// process on any other (an invalid-parameter report), and a format comes
+// from preferences anyone with registry access can set: one with another
+// conversion, or a lone "%" at its end, formats nothing.
+bool portableFormat(const char* fmt) {
+  static constexpr std::string_view kConversions = "aAbBcdHIjmMpSUwWxXyYzZ%";
+  for (const char* p = fmt; *p; ++p) {
+    if (*p != '%') continue;
+    ++p;
+    if (*p == '#') ++p;
+    if (*p == '\0' || kConversions.find(*p) == std::string_view::npos) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::string DateTime::format(const char* fmt) const {
   // The C runtime's strftime rejects out-of-range fields (on Windows by
   // ending the process), so only a valid value reaches it.
-  if (fmt == nullptr || !isValid()) return std::string();
+  if (fmt == nullptr || !isValid() || !portableFormat(fmt)) return std::string();
   DatePart date = date_;
   date.computeDerived();
   const std::tm t = toTm(date, time_);

@@ -96,7 +96,10 @@ class DateTime {
   void convertTo(int32_t zoneMode);
 
   // strftime of the value with `format` into an 80-character buffer; "" when
-  // the value is not valid or the result does not fit.
+  // the value is not valid, the result does not fit, or the format holds a
+  // conversion other than %a %A %b %B %c %d %H %I %j %m %M %p %S %U %w %W %x
+  // %X %y %Y %z %Z %% (each may carry the "#" flag). The text is in the
+  // locale's character set (LC_TIME).
   std::string format(const char* format) const;
   // The basic ISO form, such as "20240115T083005Z" or "20240715T083005+0200".
   // Returns 0 and sets `out`, or kInvalidDate / kInvalidTime (date checked

@@ -187,8 +187,11 @@ TEST_F(ShellLaunch, AnExecFailureIsItsWin32Code) {
       {"not executable", "vdi-plain", "#!/bin/sh\nexit 0\n", 0644, platform::kErrorAccessDenied},
       {"not a program", "vdi-text", "just words\n", 0755, platform::kErrorBadExeFormat},
       {"a file used as a folder", "vdi-file/prog", nullptr, 0, platform::kErrorPathNotFound},
+      // Not "31", which the launch report would read as a missing file.
+      {"a loop of links", "vdi-loop", nullptr, 0, platform::kErrorCantResolveFilename},
   };
   writeProgram(bin.file("vdi-file"), "x", 0644);
+  symlink("vdi-loop", bin.file("vdi-loop").c_str());
   for (const FailureRow& row : rows) {
     if (row.body) writeProgram(bin.file(row.program), row.body, row.mode);
     const std::string program = std::string(row.program).find('/') == std::string::npos

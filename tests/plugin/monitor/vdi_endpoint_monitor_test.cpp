@@ -300,6 +300,27 @@ TEST_F(Monitor, ADateTimeThatNoFileNameCanHoldIsMadeSafeOnce) {
   for (const std::string& m : log()) EXPECT_EQ(m.find("date-time text"), std::string::npos) << "warned twice";
 }
 
+TEST_F(Monitor, AnUnusableDateTimeFormatFallsBackToTheDefaultOnce) {
+  setPreference("DateTimeFormat", "%Y%Q");
+  RefM<VDIEndpointMonitor> monitor = new VDIEndpointMonitor;
+  monitor->initialise();
+  ASSERT_TRUE(monitor->runCycle());
+  std::vector<std::string> messages = log();
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages[0],
+            "The date-time format '%Y%Q' gives no usable text (an unknown conversion, or more than 80 characters); "
+            "'%Y%m%dT%H%M%S' is used instead");
+  ASSERT_EQ(uploads().size(), 1u);
+  // "<user> on <machine> YYYYMMDDTHHMMSS.vdi"
+  const std::string name = uploads()[0];
+  ASSERT_GT(name.size(), 20u);
+  EXPECT_EQ(name[name.size() - 11], 'T') << name;
+
+  test_support::writeFile(machine.file("wmi/zz-fourth.mof"), kFourthApplication);
+  ASSERT_TRUE(monitor->runCycle());
+  for (const std::string& m : log()) EXPECT_EQ(m.find("date-time format"), std::string::npos) << "warned twice";
+}
+
 // A file service whose text files go to a full disk.
 class FullDiskServiceC final : public FileServiceI {
  public:
