@@ -82,7 +82,10 @@ void BM_IdleCycle(benchmark::State& state) {
 }
 BENCHMARK(BM_IdleCycle)->Arg(0)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
-// The floor: what a cycle has to ask the system, asked directly.
+// The floor: what a cycle has to ask the system, asked directly: the same
+// registry calls (the source tests, the user's SID, every value), the
+// sessions and their data, the WMI connection and each application's four
+// properties.
 void BM_IdleCycleFloor(benchmark::State& state) {
   DesktopC desktop(static_cast<int>(state.range(0)));
   tnw::RegistryServiceI* registry = common_services::registryService();
@@ -94,9 +97,22 @@ void BM_IdleCycleFloor(benchmark::State& state) {
       {"SOFTWARE\\Citrix\\VirtualDesktopAgent\\Policy\\Session\\PolicyInputValues", "BrokeringUserSID"},
   };
   const std::u16string names[] = {u"Name", u"Version", u"PackageGUID", u"LastLaunchOnSystem"};
+  // The existence tests that choose the sources, as the collector makes
+  // them: the client name's key, the catalog's view, the user's SID.
+  const int sourceTests[] = {0, 3, 4};
   for (auto _ : state) {
     tnw::RegKey view = 0;
     registry->openKey(tnw::kHKeyLocalMachine, StringC().newRef(), tnw::kKeyRead | tnw::kKeyWow64_64, &view);
+    for (int i : sourceTests)
+      benchmark::DoNotOptimize(registry->valueExists(view, StringC::fromUtf8(citrix[i][0]).newRef(),
+                                                     StringC::fromUtf8(citrix[i][1]).newRef(), 0, 0));
+    // The user's SID is read first on its own, then with every other value.
+    {
+      tnw::TextI* text = nullptr;
+      registry->readText(view, StringC::fromUtf8(citrix[4][0]).newRef(), StringC::fromUtf8(citrix[4][1]).newRef(),
+                         &text);
+      if (text) text->release();
+    }
     for (const auto& v : citrix) {
       tnw::TextI* text = nullptr;
       registry->readText(view, StringC::fromUtf8(v[0]).newRef(), StringC::fromUtf8(v[1]).newRef(), &text);
