@@ -1,5 +1,5 @@
 # Thin wrapper over the CMake presets (tsan runs the thread, condition,
-# stream and logging tests only). The two commands of the README:
+# stream, logging, plug-in and monitor tests only). The two commands of the README:
 #   make demo   runs the agent on the bundled demo machine
 #   make check  installs what a fresh machine lacks, builds every preset and
 #               runs every test
