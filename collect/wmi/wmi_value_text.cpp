@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "collect/wmi/cim_datetime.h"
+#include "common/utf8.h"
 #include "runtime/datetime/date_time.h"
 
 namespace wmi = platform::wmi;
@@ -43,7 +44,9 @@ bool scalarToText(uint16_t type, const wmi::VariantC& v, std::string& out) {
       return true;
     }
     case wmi::kVtBstr:
-      out += StringC(v.text.data(), static_cast<int32_t>(v.text.size())).utf8();
+      // The same conversion the text service makes, without a text object
+      // of its own for every property.
+      out += common::utf8::fromUtf16(v.text);
       return true;
     case wmi::kVtBool:
       out += v.integer != 0 ? "TRUE" : "FALSE";
