@@ -34,6 +34,7 @@
 #include "runtime/services/dyn_load.h"
 #include "runtime/version/module_path.h"
 #include "tnwcmn/tnwcmn.h"
+#include "tools/common/printing_error_service.h"
 
 namespace {
 
@@ -48,29 +49,6 @@ const char kUsage[] =
     "                 (default: $TNW_MACHINE_ROOT, else /var/lib/tarnwell)\n"
     "  Exit status: 0 printed, 1 the Citrix information could not be collected (the missing value\n"
     "  is named) or the document not printed, 2 bad arguments.\n";
-
-// Prints each error report (the WMI layer's among them) as it comes.
-class PrintingErrorsC final : public tnw::ErrorServiceI {
- public:
-  void report(uint32_t id, int32_t status, tnw::TextI* text) override {
-    static const char* const kinds[] = {"note", "message", "information", "warning", "error", "fatal"};
-    const StringC t = StringC::adopt(text);
-    std::fprintf(stderr, "vdidryrun: %s 0x%08X: %s\n", status >= 0 && status <= 5 ? kinds[status] : "message",
-                 static_cast<unsigned>(id), t.c_str());
-    ++count_;
-  }
-  uint32_t reportCount() override { return count_; }
-  uint32_t lastIdentifier() override { return 0; }
-  tnw::TextI* lastText() override { return nullptr; }
-  void* saveState() override { return nullptr; }
-  void restoreState(void*) override {}
-  void clearState() override {}
-  tnw::ErrorThreadI* attachThread() override { return nullptr; }
-  void detachThread(tnw::ErrorThreadI*) override {}
-
- private:
-  uint32_t count_ = 0;
-};
 
 // The agent's log settings but for where entries go. Every letter and
 // number is taken: a "LogLevel" chosen for the agent's everyday log must not
@@ -221,7 +199,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  PrintingErrorsC errors;
+  PrintingErrorServiceC errors("vdidryrun");
   common_services::overrideErrorService(&errors, false);
 
   // Installed before the preferences load, as Start does: a validation

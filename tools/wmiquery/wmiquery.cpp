@@ -13,6 +13,7 @@
 #include "platform/hresult.h"
 #include "runtime/services/common_services.h"
 #include "tnwcmn/tnwcmn.h"
+#include "tools/common/printing_error_service.h"
 
 namespace {
 
@@ -24,29 +25,6 @@ const char kUsage[] =
     "  --machine DIR  Linux: the machine root whose wmi/**/*.mof files are the repository\n"
     "                 (default: $TNW_MACHINE_ROOT, else /var/lib/tarnwell)\n"
     "  Exit status: 0 listed, 1 the connection or the enumeration failed, 2 bad arguments.\n";
-
-// Prints each report of the WMI layer as it comes.
-class PrintingErrorsC final : public tnw::ErrorServiceI {
- public:
-  void report(uint32_t id, int32_t status, tnw::TextI* text) override {
-    static const char* const kinds[] = {"note", "message", "information", "warning", "error", "fatal"};
-    const StringC t = StringC::adopt(text);
-    std::fprintf(stderr, "wmiquery: %s 0x%08X: %s\n", status >= 0 && status <= 5 ? kinds[status] : "message",
-                 static_cast<unsigned>(id), t.c_str());
-    ++count_;
-  }
-  uint32_t reportCount() override { return count_; }
-  uint32_t lastIdentifier() override { return 0; }
-  tnw::TextI* lastText() override { return nullptr; }
-  void* saveState() override { return nullptr; }
-  void restoreState(void*) override {}
-  void clearState() override {}
-  tnw::ErrorThreadI* attachThread() override { return nullptr; }
-  void detachThread(tnw::ErrorThreadI*) override {}
-
- private:
-  uint32_t count_ = 0;
-};
 
 int usage(const std::string& problem) {
   std::fprintf(stderr, "wmiquery: %s\n%s", problem.c_str(), kUsage);
@@ -86,7 +64,7 @@ int main(int argc, char** argv) {
   // show them unless the caller chose the traces already.
   if (!std::getenv("TNW_TRACE")) setVariable("TNW_TRACE", "VDIEndpointMonitor/VDIEndpoint/Agent");
   common_services::logService()->reload();
-  PrintingErrorsC errors;
+  PrintingErrorServiceC errors("wmiquery");
   common_services::overrideErrorService(&errors, false);
 
   int result = 0;
