@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -18,6 +19,9 @@ uint32_t processorCount();
 
 // Sleep(ms).
 void sleepMs(uint32_t ms);
+// Sets a variable of this process's environment, as the C runtime's getenv
+// reads it (tools pass settings down to the layers below this way).
+void setEnvironmentVariable(const char* name, const std::string& value);
 
 // A monotonic clock in 100-nanosecond units; only differences mean anything.
 int64_t monotonicNow100ns();

@@ -61,4 +61,6 @@ int64_t monotonicNow100ns() {
   return static_cast<int64_t>(ts.tv_sec) * 10000000 + ts.tv_nsec / 100;
 }
 
+void setEnvironmentVariable(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
+
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <stdlib.h>
+
 #include "platform/system.h"
 
 namespace platform {
@@ -42,5 +44,7 @@ int64_t monotonicNow100ns() {
   const int64_t r = now.QuadPart % freq.QuadPart;
   return q * 10000000 + r * 10000000 / freq.QuadPart;
 }
+
+void setEnvironmentVariable(const char* name, const std::string& value) { _putenv_s(name, value.c_str()); }
 
 }  // namespace platform

@@ -33,6 +33,7 @@
 #include "runtime/services/common_services.h"
 #include "runtime/services/dyn_load.h"
 #include "runtime/version/module_path.h"
+#include "platform/system.h"
 #include "tnwcmn/tnwcmn.h"
 #include "tools/common/printing_error_service.h"
 
@@ -73,14 +74,6 @@ class DryRunLogSettingsC final : public log_LogSettingsI {
 int usage(const std::string& problem) {
   std::fprintf(stderr, "vdidryrun: %s\n%s", problem.c_str(), kUsage);
   return 2;
-}
-
-void setVariable(const char* name, const std::string& value) {
-#if defined(_WIN32)
-  _putenv_s(name, value.c_str());
-#else
-  setenv(name, value.c_str(), 1);
-#endif
 }
 
 StringC system8(const std::string& text) { return StringC(text.data(), static_cast<int32_t>(text.size()), "system-8"); }
@@ -131,7 +124,7 @@ void loadPreferences() {
 
 // Turns the traces of the agent's module on or off.
 void traceAgent(bool on) {
-  setVariable("TNW_TRACE", on ? "VDIEndpointMonitor/VDIEndpoint/Agent" : "");
+  platform::setEnvironmentVariable("TNW_TRACE", on ? "VDIEndpointMonitor/VDIEndpoint/Agent" : "");
   common_services::logService()->reload();
 }
 
@@ -191,7 +184,7 @@ int main(int argc, char** argv) {
       const std::string machine = argv[++i];
       std::error_code ignored;
       if (!std::filesystem::is_directory(machine, ignored)) return usage("'" + machine + "' is not a folder");
-      setVariable(common::kMachineRootVariable, machine);
+      platform::setEnvironmentVariable(common::kMachineRootVariable, machine);
     } else if (!a.empty() && a[0] == '-') {
       return usage("unknown option '" + a + "'");
     } else {

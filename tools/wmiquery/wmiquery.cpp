@@ -11,6 +11,7 @@
 #include "collect/wmi/wmi_service.h"
 #include "common/machine_root.h"
 #include "platform/hresult.h"
+#include "platform/system.h"
 #include "runtime/services/common_services.h"
 #include "tnwcmn/tnwcmn.h"
 #include "tools/common/printing_error_service.h"
@@ -31,14 +32,6 @@ int usage(const std::string& problem) {
   return 2;
 }
 
-void setVariable(const char* name, const std::string& value) {
-#if defined(_WIN32)
-  _putenv_s(name, value.c_str());
-#else
-  setenv(name, value.c_str(), 1);
-#endif
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,7 +44,7 @@ int main(int argc, char** argv) {
     }
     if (a == "--machine") {
       if (i + 1 >= argc) return usage("--machine takes a folder");
-      setVariable(common::kMachineRootVariable, argv[++i]);
+      platform::setEnvironmentVariable(common::kMachineRootVariable, argv[++i]);
     } else if (!a.empty() && a[0] == '-') {
       return usage("unknown option '" + a + "'");
     } else {
@@ -62,7 +55,7 @@ int main(int argc, char** argv) {
 
   // The repository's problems are traced under the collectors' module:
   // show them unless the caller chose the traces already.
-  if (!std::getenv("TNW_TRACE")) setVariable("TNW_TRACE", "VDIEndpointMonitor/VDIEndpoint/Agent");
+  if (!std::getenv("TNW_TRACE")) platform::setEnvironmentVariable("TNW_TRACE", "VDIEndpointMonitor/VDIEndpoint/Agent");
   common_services::logService()->reload();
   PrintingErrorServiceC errors("wmiquery");
   common_services::overrideErrorService(&errors, false);
