@@ -107,18 +107,35 @@ inline std::u16string toUtf16(std::string_view in) {
   return out;
 }
 
-// UTF-16 to UTF-8, an unpaired surrogate as U+FFFD.
-inline std::string fromUtf16(std::u16string_view in) {
-  std::string out;
-  out.reserve(in.size());
-  for (size_t i = 0; i < in.size(); ++i) {
+// Appends `in` in UTF-8, an unpaired surrogate as U+FFFD. Runs of ASCII,
+// nearly all of what Windows APIs hand over, are copied a run at a time.
+inline void appendFromUtf16(std::string& out, std::u16string_view in) {
+  out.reserve(out.size() + in.size());
+  size_t i = 0;
+  while (i < in.size()) {
+    size_t ascii = i;
+    while (ascii < in.size() && in[ascii] < 0x80) ++ascii;
+    if (ascii > i) {
+      const size_t at = out.size();
+      out.resize(at + (ascii - i));
+      for (size_t k = i; k < ascii; ++k) out[at + (k - i)] = static_cast<char>(in[k]);
+      i = ascii;
+      if (i == in.size()) break;
+    }
     char32_t c = in[i];
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (in[i + 1] - 0xDC00);
       ++i;
     }
     append(out, c);  // a lone surrogate becomes U+FFFD here
+    ++i;
   }
+}
+
+// UTF-16 to UTF-8, an unpaired surrogate as U+FFFD.
+inline std::string fromUtf16(std::u16string_view in) {
+  std::string out;
+  appendFromUtf16(out, in);
   return out;
 }
 

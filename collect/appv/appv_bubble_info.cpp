@@ -1,7 +1,7 @@
 #include "collect/appv/appv_bubble_info.h"
 
 #include <string>
-#include <unordered_set>
+#include <vector>
 
 #include "collect/info/agent_trace.h"
 #include "collect/wmi/wmi_enum.h"
@@ -53,11 +53,29 @@ bool AppVBubbleInfo::collect() {
 }
 
 ArrayM<AppVApplicationInfo> AppVBubbleInfo::newerThan(const AppVBubbleInfo& other) const {
-  std::unordered_set<std::string> known;
-  known.reserve(other.count());
-  for (const AppVApplicationInfo& b : other) known.insert(b.comparisonKey());
+  // `other`'s records in an open-addressing table of their comparison
+  // hashes (slots hold index + 1; 0 is free), at most half full. Built every
+  // call: the lists are plain arrays whose records may change between calls.
+  const size_t count = static_cast<size_t>(other.count());
+  size_t capacity = 16;
+  while (capacity < 2 * count) capacity *= 2;
+  std::vector<size_t> hashes(count);
+  std::vector<uint32_t> slots(capacity, 0);
+  for (size_t i = 0; i < count; ++i) {
+    hashes[i] = other.at(static_cast<uint32_t>(i))->comparisonHash();
+    size_t at = hashes[i] & (capacity - 1);
+    while (slots[at]) at = (at + 1) & (capacity - 1);
+    slots[at] = static_cast<uint32_t>(i + 1);
+  }
   ArrayM<AppVApplicationInfo> newer;
-  for (const AppVApplicationInfo& a : *this)
-    if (known.find(a.comparisonKey()) == known.end()) newer.append(a);
+  for (const AppVApplicationInfo& a : *this) {
+    const size_t hash = a.comparisonHash();
+    bool known = false;
+    for (size_t at = hash & (capacity - 1); slots[at] && !known; at = (at + 1) & (capacity - 1)) {
+      const size_t i = slots[at] - 1;
+      known = hashes[i] == hash && !a.differsFrom(*other.at(static_cast<uint32_t>(i)));
+    }
+    if (!known) newer.append(a);
+  }
   return newer;
 }

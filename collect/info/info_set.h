@@ -26,10 +26,10 @@ class InfoSet : public ArrayM<RefM<InfoPiece>> {
   // Pieces without `compared` never make two sets differ.
   bool differsFrom(const InfoSet& other) const;
 
-  // The compared values in the order differsFrom walks them, as one text:
-  // two sets have equal keys exactly when neither differs from the other,
-  // so lists of sets can be matched through a hash table.
-  std::string comparisonKey() const;
+  // A hash of the compared values in the order differsFrom walks them: sets
+  // that do not differ hash alike, so lists of sets can be matched through a
+  // hash table (equal hashes are then confirmed with differsFrom).
+  size_t comparisonHash() const;
 
   // One attribute (name, value) per piece that is not hidden, in set
   // order, on the element open on `out`; an empty value is still written.

@@ -119,9 +119,12 @@ int32_t StringC::byteOffset(int32_t pos) const {
   return static_cast<int32_t>(i);
 }
 
-bool StringC::operator==(const StringC& other) const { return utf8() == other.utf8(); }
+// Texts shared between strings (a collector's piece names) are equal
+// without a look at their bytes.
+bool StringC::operator==(const StringC& other) const { return text_ == other.text_ || utf8() == other.utf8(); }
 
 int StringC::compare(const StringC& other) const {
+  if (text_ == other.text_) return 0;
   const int r = utf8().compare(other.utf8());
   return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }

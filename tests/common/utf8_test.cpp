@@ -87,4 +87,29 @@ TEST(Utf8, EveryCharacterRoundTrips) {
   }
 }
 
+// ASCII runs are copied in bulk: the characters around them, pairs and
+// lone surrogates at either end of a run still convert one by one.
+TEST(Utf8, Utf16ConvertsRunsAndSurrogates) {
+  struct Case {
+    std::u16string in;
+    std::string out;
+  };
+  const Case cases[] = {
+      {u"", ""},
+      {u"Slide Maker", "Slide Maker"},
+      {u"caf\u00e9 au lait", "caf\xC3\xA9 au lait"},
+      {u"\u20ac5", "\xE2\x82\xAC" "5"},
+      {u"a\U0001F600b", "a\xF0\x9F\x98\x80" "b"},
+      {std::u16string(u"x") + char16_t(0xD800), "x\xEF\xBF\xBD"},           // lone high at the end
+      {char16_t(0xDC00) + std::u16string(u"yz"), "\xEF\xBF\xBDyz"},         // lone low at the start
+      {std::u16string(u"a") + char16_t(0xD800) + u"b", "a\xEF\xBF\xBD" "b"},  // high then ASCII
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(common::utf8::fromUtf16(c.in), c.out);
+    std::string appended = "kept:";
+    common::utf8::appendFromUtf16(appended, c.in);
+    EXPECT_EQ(appended, "kept:" + c.out);
+  }
+}
+
 }  // namespace

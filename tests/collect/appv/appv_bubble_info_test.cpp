@@ -133,6 +133,26 @@ TEST(AppVBubbleInfo, NewerThanKeepsOrderAndDuplicates) {
   for (const Case& c : cases) EXPECT_EQ(namesAndVersions(c.mine.newerThan(c.other)), c.newer) << c.what;
 }
 
+// Lists larger than the first hash table, with duplicates on both sides:
+// every known record is found whatever slot it probed into.
+TEST(AppVBubbleInfo, NewerThanMatchesLongListsWithDuplicates) {
+  AppVBubbleInfo before, now;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 300; ++i) {
+    const std::string n = std::to_string(i);
+    const AppVApplicationInfo known = app(("App " + n).c_str(), "1", ("{" + n + "}").c_str(), "20240115T093005Z");
+    before.append(known);
+    if (i % 3 == 0) before.append(known);
+    now.append(known);
+    if (i % 50 == 0) {
+      now.append(app(("App " + n).c_str(), "2", ("{" + n + "}").c_str(), "20240115T093005Z"));
+      expected.push_back("App " + n + " 2");
+    }
+  }
+  EXPECT_EQ(namesAndVersions(now.newerThan(before)), expected);
+  EXPECT_EQ(now.newerThan(now).count(), 0u);
+}
+
 FakeObject instance(const char* name, const char* version, const char* guid, const char* launched,
                     uint32_t versionResult = 0) {
   return {{u"Name", {bstr(name), wmi::kCimString, 0}},
