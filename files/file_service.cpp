@@ -6,6 +6,7 @@
 #include "platform/file_system.h"
 #include "platform/win32_error.h"
 #include "tnwcmn/tnwcmn.h"
+#include "platform/library_objects.h"
 
 namespace {
 std::atomic<FileServiceI*> installed{nullptr};
@@ -13,7 +14,7 @@ std::atomic<FileServiceI*> installed{nullptr};
 
 FileServiceI& fileService() {
   if (FileServiceI* s = installed.load()) return *s;
-  static ZanFileServiceC* builtIn = new ZanFileServiceC;
+  static ZanFileServiceC* builtIn = platform::library_objects::keep(new ZanFileServiceC);
   return *builtIn;
 }
 

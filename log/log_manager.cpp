@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "runtime/strings/string_array.h"
+#include "platform/library_objects.h"
 
 const log_GuidC kIIDIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const log_GuidC kIIDIDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -72,6 +73,8 @@ log_LogManagerC& log_LogManagerC::instance() {
     NoSettings none;
     auto* m = new log_LogManagerC(installedSettings ? *installedSettings : static_cast<log_LogSettingsI&>(none));
     m->AddRef();
+    // The process's reference goes at the library's unload.
+    platform::library_objects::adopt([](void* p) { static_cast<log_LogManagerC*>(p)->Release(); }, m);
     return m;
   }();
   return *manager;

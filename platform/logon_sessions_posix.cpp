@@ -15,6 +15,7 @@
 #include "common/utf8.h"
 #include "platform/logon_sessions.h"
 #include "platform/path.h"
+#include "platform/library_objects.h"
 
 namespace platform {
 
@@ -28,7 +29,8 @@ constexpr char kTimeForm[] = "YYYY-MM-DDTHH:MM:SSZ";
 constexpr char16_t kUnixUserDomain[] = u"Unix User";
 constexpr char kUnixUserSidPrefix[] = "S-1-22-1-";
 
-// Never destroyed: a thread may still enumerate while the process exits.
+// Kept until the library's unload: a thread may still enumerate while the
+// process exits.
 struct SnapshotC {
   std::mutex lock;
   uint32_t generation = 0;
@@ -36,7 +38,7 @@ struct SnapshotC {
 };
 
 SnapshotC& snapshot() {
-  static SnapshotC* const s = new SnapshotC;
+  static SnapshotC* const s = library_objects::keep(new SnapshotC);
   return *s;
 }
 

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/logon_sessions.h"
+#include "platform/library_objects.h"
 
 namespace platform {
 
@@ -42,7 +43,7 @@ const Secur32& secur32() {
 }
 
 std::mutex& callLock() {
-  static std::mutex* const m = new std::mutex;
+  static std::mutex* const m = library_objects::keep(new std::mutex);
   return *m;
 }
 

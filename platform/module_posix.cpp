@@ -10,6 +10,7 @@
 #include "platform/module.h"
 #include "platform/path.h"
 #include "platform/win32_error.h"
+#include "platform/library_objects.h"
 
 namespace platform {
 
@@ -22,14 +23,14 @@ struct LinkedBlockC {
 };
 
 // Registrations come from static initialisers of loaded modules: the table
-// is built on first use, never destroyed (a module may register while
-// another one unloads at exit).
+// is built on first use and kept until the library's unload (a module may
+// register while another one unloads at exit).
 std::mutex& tableLock() {
-  static std::mutex* m = new std::mutex;
+  static std::mutex* m = library_objects::keep(new std::mutex);
   return *m;
 }
 std::vector<LinkedBlockC>& table() {
-  static auto* t = new std::vector<LinkedBlockC>;
+  static auto* t = library_objects::keep(new std::vector<LinkedBlockC>);
   return *t;
 }
 

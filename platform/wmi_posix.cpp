@@ -10,6 +10,7 @@
 #include "platform/mof_compiler.h"
 #include "platform/path.h"
 #include "platform/wmi.h"
+#include "platform/library_objects.h"
 
 namespace platform::wmi {
 
@@ -57,7 +58,7 @@ struct CacheC {
 };
 
 CacheC& cache() {
-  static CacheC* c = new CacheC;
+  static CacheC* c = library_objects::keep(new CacheC);
   return *c;
 }
 

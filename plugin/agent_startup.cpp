@@ -13,14 +13,16 @@
 #include "platform/process.h"
 #include "runtime/services/com_registry.h"
 #include "runtime/version/module_path.h"
+#include "platform/library_objects.h"
 
 namespace {
 
 // The log manager's settings: the process's environment, read when the
-// manager is first used. Both live as long as the library.
+// manager is first used. Both live as long as the library (they go at its
+// unload).
 log_LogSettingsI& processLogSettings() {
-  static EnvPreferencesC* view = new EnvPreferencesC();
-  static EnvLogSettingsC* settings = new EnvLogSettingsC(*view);
+  static EnvPreferencesC* view = platform::library_objects::keep(new EnvPreferencesC());
+  static EnvLogSettingsC* settings = platform::library_objects::keep(new EnvLogSettingsC(*view));
   return *settings;
 }
 
@@ -64,7 +66,7 @@ AgentStartupC::AgentStartupC() {
   prefsStatus_ = prefs_->loadPreferences(1, prefArgv);
 
   log_LogManagerC& log = log_LogManagerC::instance();
-  static LogManagerDiagnosticWriterC* diagnostics = new LogManagerDiagnosticWriterC(log);
+  static LogManagerDiagnosticWriterC* diagnostics = platform::library_objects::keep(new LogManagerDiagnosticWriterC(log));
   PrefsDiagnosticsC::process().attach(diagnostics);
 
   banner(log, 0xE1B30001, "{i}************************************************************");

@@ -1,9 +1,10 @@
 #include "collect/appv/appv_application_info.h"
 
 #include "collect/appv/launch_time.h"
+#include "platform/library_objects.h"
 
 const StringC& AppVApplicationInfo::nullLaunchTime() {
-  static const StringC* text = new StringC(StringC::fromUtf8("16010101000000.000000"));
+  static const StringC* text = platform::library_objects::keep(new StringC(StringC::fromUtf8("16010101000000.000000")));
   return *text;
 }
 
@@ -19,7 +20,7 @@ struct PieceNamesC {
 };
 
 const PieceNamesC& pieceNames() {
-  static const PieceNamesC* names = new PieceNamesC;
+  static const PieceNamesC* names = platform::library_objects::keep(new PieceNamesC);
   return *names;
 }
 

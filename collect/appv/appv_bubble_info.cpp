@@ -6,6 +6,7 @@
 #include "collect/info/agent_trace.h"
 #include "collect/wmi/wmi_enum.h"
 #include "collect/wmi/wmi_instance.h"
+#include "platform/library_objects.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ struct ConstantsC {
 };
 
 const ConstantsC& constants() {
-  static const ConstantsC* c = new ConstantsC;
+  static const ConstantsC* c = platform::library_objects::keep(new ConstantsC);
   return *c;
 }
 

@@ -1,4 +1,5 @@
 #include "collect/citrix/logon_session_source.h"
+#include "platform/library_objects.h"
 
 namespace {
 
@@ -15,6 +16,6 @@ class SystemSessionsC final : public LogonSessionSourceI {
 }  // namespace
 
 LogonSessionSourceI& systemLogonSessions() {
-  static SystemSessionsC* source = new SystemSessionsC;
+  static SystemSessionsC* source = platform::library_objects::keep(new SystemSessionsC);
   return *source;
 }

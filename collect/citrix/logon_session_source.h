@@ -19,5 +19,5 @@ class LogonSessionSourceI {
   virtual uint32_t sessionData(const platform::LogonIdC& id, platform::LogonSessionDataC& out) = 0;
 };
 
-// The system's sessions (process-wide, never destroyed).
+// The system's sessions (process-wide, kept until the library's unload).
 LogonSessionSourceI& systemLogonSessions();

@@ -8,6 +8,7 @@
 #include "runtime/locks/spin_lock.h"
 #include "runtime/version/module_path.h"
 #include "runtime/version/version_string.h"
+#include "platform/library_objects.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ uint32_t listCount = 0;
 
 SpinLockWord callbackLock{0};
 ProcessContextC::InitCallbackT& callback() {
-  static auto* c = new ProcessContextC::InitCallbackT;
+  static auto* c = platform::library_objects::keep(new ProcessContextC::InitCallbackT);
   return *c;
 }
 
@@ -46,10 +47,27 @@ class ProcessContextListC {
     for (ProcessContextC* p = listHead; p; p = p->next_)
       if (p->processId_ == pid) return *p;
     auto* record = new ProcessContextC;
+    if (!listHead) platform::library_objects::adopt(&ProcessContextListC::release, nullptr);
     record->next_ = listHead;
     listHead = record;
     ++listCount;
     return *record;
+  }
+
+  // At the library's unload (platform/library_objects.h).
+  static void release(void*) {
+    ProcessContextC* head = nullptr;
+    {
+      SpinLockGuardC hold(listLock);
+      head = listHead;
+      listHead = nullptr;
+      listCount = 0;
+    }
+    while (head) {
+      ProcessContextC* next = head->next_;
+      delete head;
+      head = next;
+    }
   }
 };
 

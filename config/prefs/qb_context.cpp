@@ -1,8 +1,9 @@
 #include "config/prefs/qb_context.h"
+#include "platform/library_objects.h"
 
 QBContextC& QBContextC::process() {
-  // Never destroyed: preferences may be read from static destructors and
-  // from threads still running at unload.
-  static QBContextC* context = new QBContextC();
+  // Kept until the library's unload (after its static destructors, which
+  // may read preferences).
+  static QBContextC* context = platform::library_objects::keep(new QBContextC());
   return *context;
 }

@@ -1,11 +1,12 @@
 #include "config/prefs_file/prefs_diagnostics.h"
 
 #include "log/log_manager.h"
+#include "platform/library_objects.h"
 
 void LogManagerDiagnosticWriterC::write(const std::string& line) { logger_.LogText(line.c_str()); }
 
 PrefsDiagnosticsC& PrefsDiagnosticsC::process() {
-  static auto* diagnostics = new PrefsDiagnosticsC;
+  static auto* diagnostics = platform::library_objects::keep(new PrefsDiagnosticsC);
   return *diagnostics;
 }
 

@@ -41,7 +41,8 @@ class PrefsDiagnosticsC {
  public:
   static constexpr size_t kKeepLimit = 4096;
 
-  // The process's diagnostics, created on first use and never destroyed.
+  // The process's diagnostics, created on first use and kept until the
+  // library's unload.
   static PrefsDiagnosticsC& process();
 
   PrefsDiagnosticsC() = default;

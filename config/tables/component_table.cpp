@@ -1,6 +1,7 @@
 #include "config/tables/component_table.h"
 
 #include "runtime/strings/hash_map.h"
+#include "platform/library_objects.h"
 
 namespace {
 
@@ -37,9 +38,10 @@ constexpr ComponentRowC kComponents[] = {
 };
 
 const StringMapM<StringC>& componentMap() {
-  // Never destroyed: it may be asked from static destructors.
+  // Kept until the library's unload: it may be asked from static
+  // destructors.
   static const StringMapM<StringC>* map = [] {
-    auto* m = new StringMapM<StringC>;
+    auto* m = platform::library_objects::keep(new StringMapM<StringC>);
     for (const ComponentRowC& row : kComponents) m->insert(StringC::fromUtf8(row.component), StringC::fromUtf8(row.keySuffix));
     return m;
   }();

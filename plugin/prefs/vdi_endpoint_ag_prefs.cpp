@@ -9,6 +9,7 @@
 #include "config/prefs/qb_context.h"
 #include "files/file_name.h"
 #include "log/log_manager.h"
+#include "platform/library_objects.h"
 
 namespace {
 
@@ -20,12 +21,19 @@ constexpr int kOptionCount = sizeof kOptionNames / sizeof kOptionNames[0];
 // The ones a reload clears: all but the machine and user identity.
 constexpr int kClearedOnReload = 14;
 
-// Null-terminated, built once; never freed (the library's lifetime).
+// Null-terminated, built once; kept for the library's lifetime.
 const env_EnvOptsC* const* optionTable() {
   static const env_EnvOptsC* const* table = [] {
     auto** t = new const env_EnvOptsC*[kOptionCount + 1];
     for (int i = 0; i < kOptionCount; ++i) t[i] = new env_EnvOptsC(StringC(kOptionNames[i], "system-8"));
     t[kOptionCount] = nullptr;
+    platform::library_objects::adopt(
+        [](void* p) {
+          auto** options = static_cast<const env_EnvOptsC**>(p);
+          for (int i = 0; i < kOptionCount; ++i) delete options[i];
+          delete[] options;
+        },
+        t);
     return t;
   }();
   return table;

@@ -2,6 +2,7 @@
 
 #include "runtime/services/common_services.h"
 #include "runtime/messages/log_module.h"
+#include "platform/library_objects.h"
 
 namespace {
 
@@ -15,13 +16,19 @@ tnw::ErrCatalogI* processCatalog() {
 }  // namespace
 
 ErrCatSwitchC& ErrCatSwitchC::instance() {
-  // Kept for the process's life: catalogs are used until the last thread
-  // ends, after static destruction may have begun.
-  static ErrCatSwitchC* s = new ErrCatSwitchC;
+  // Kept until the library's unload: catalogs are used until the last
+  // thread ends, after static destruction may have begun.
+  static ErrCatSwitchC* s = [] {
+    auto* created = new ErrCatSwitchC;
+    platform::library_objects::adopt([](void* p) { delete static_cast<ErrCatSwitchC*>(p); }, created);
+    return created;
+  }();
   return *s;
 }
 
 ErrCatSwitchC::ErrCatSwitchC() { module_.store(new ErrCatalogC(moduleCatalogTemplate())); }
+
+ErrCatSwitchC::~ErrCatSwitchC() { delete module_.exchange(nullptr); }
 
 std::string ErrCatSwitchC::moduleCatalogTemplate() {
   tnw::RegistryServiceI* reg = common_services::registryService();
@@ -90,4 +97,4 @@ void ErrCatSwitchC::setLanguage(tnw::TextI* language) {
   if (tnw::ErrCatalogI* process = processCatalog()) process->setLanguage(language);
 }
 
-void ErrCatSwitchC::destroy(uint32_t) {}  // the process-wide instance is never freed
+void ErrCatSwitchC::destroy(uint32_t) {}  // the process-wide instance goes at the library's unload

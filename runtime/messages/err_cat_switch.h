@@ -2,7 +2,7 @@
 // ("allcat.%L.cat" in the suite's "common\" directory) first, then the
 // process catalog the host may offer, then the built-in default. One
 // process-wide instance, created on first use together with the module
-// catalog, which stays open for the process's life.
+// catalog, which stays open until the library is unloaded.
 #pragma once
 
 #include <atomic>
@@ -37,7 +37,7 @@ class ErrCatSwitchC final : public ErrCatalogI {
 
  private:
   ErrCatSwitchC();
-  ~ErrCatSwitchC() = default;
+  ~ErrCatSwitchC();
   std::atomic<ErrCatalogC*> module_{nullptr};
   // Catalogs replaced by a reopen, kept because a reader may still use one.
   std::vector<std::unique_ptr<ErrCatalogC>> retired_;

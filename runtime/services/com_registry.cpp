@@ -1,9 +1,10 @@
 #include "runtime/services/com_registry.h"
 
 #include "platform/com.h"
+#include "platform/library_objects.h"
 
 Win32ComRegistryC& Win32ComRegistryC::instance() {
-  static Win32ComRegistryC* registry = new Win32ComRegistryC;
+  static Win32ComRegistryC* registry = platform::library_objects::keep(new Win32ComRegistryC);
   return *registry;
 }
 

@@ -1,6 +1,6 @@
 // Win32ComRegistryC: the runtime's COM class registry, as far as the agent
 // needs it: one process-wide, reference-counted object (created on first use,
-// never freed) that initialises COM on a calling thread and uninitialises it
+// freed at the library's unload) that initialises COM on a calling thread and uninitialises it
 // when asked. The plug-in's Start takes a reference and initialises COM on the
 // host's thread; the monitor thread releases it when it ends.
 //

@@ -5,6 +5,7 @@
 #include "common/utf8.h"
 #include "platform/codepage.h"
 #include "runtime/strings/string_c.h"
+#include "platform/library_objects.h"
 
 namespace {
 
@@ -224,22 +225,22 @@ std::string TextDecoderWithUnusedBytesC::finish() {
 }
 
 const TextEncodingI& systemTextEncoding() {
-  static auto* e = new TextEncodingM<Sys8Decoder, Sys8Encoder, 1, 0>("system-8", nullptr, Utf16Order::kLittle);
+  static auto* e = platform::library_objects::keep(new TextEncodingM<Sys8Decoder, Sys8Encoder, 1, 0>("system-8", nullptr, Utf16Order::kLittle));
   return *e;
 }
 const TextEncodingI& utf8TextEncoding() {
-  static auto* e = new TextEncodingM<Utf8Decoder, Utf8Encoder, 1, 3>("utf8", kUtf8Mark, Utf16Order::kLittle);
+  static auto* e = platform::library_objects::keep(new TextEncodingM<Utf8Decoder, Utf8Encoder, 1, 3>("utf8", kUtf8Mark, Utf16Order::kLittle));
   return *e;
 }
 const TextEncodingI& utf16LETextEncoding() {
-  static auto* e = new TextEncodingM<Utf16Decoder, Utf16Encoder, 2, 2>("utf-16le", kLeMark, Utf16Order::kLittle);
+  static auto* e = platform::library_objects::keep(new TextEncodingM<Utf16Decoder, Utf16Encoder, 2, 2>("utf-16le", kLeMark, Utf16Order::kLittle));
   return *e;
 }
 const TextEncodingI& utf16BETextEncoding() {
-  static auto* e = new TextEncodingM<Utf16Decoder, Utf16Encoder, 2, 2>("utf-16be", kBeMark, Utf16Order::kBig);
+  static auto* e = platform::library_objects::keep(new TextEncodingM<Utf16Decoder, Utf16Encoder, 2, 2>("utf-16be", kBeMark, Utf16Order::kBig));
   return *e;
 }
 const TextEncodingI& utf16TextEncoding() {
-  static auto* e = new TextEncodingM<Utf16Decoder, Utf16Encoder, 2, 2>("utf-16", kLeMark, Utf16Order::kFromData);
+  static auto* e = platform::library_objects::keep(new TextEncodingM<Utf16Decoder, Utf16Encoder, 2, 2>("utf-16", kLeMark, Utf16Order::kFromData));
   return *e;
 }

@@ -8,12 +8,18 @@
 #include "runtime/strings/arg_list.h"
 #include "runtime/services/common_services.h"
 #include "runtime/strings/string_array.h"
+#include "platform/library_objects.h"
 
 namespace {
 
 tnw::TextI* emptyText() {
-  // One reference held for the process's life.
-  static tnw::TextI* empty = common_services::textService()->create(nullptr, 0, "ascii");
+  // One reference held for the library's life (given back at its unload;
+  // strings still holding the text keep their own references).
+  static tnw::TextI* empty = [] {
+    tnw::TextI* t = common_services::textService()->create(nullptr, 0, "ascii");
+    if (t) platform::library_objects::adopt([](void* p) { static_cast<tnw::TextI*>(p)->release(); }, t);
+    return t;
+  }();
   empty->addRef();
   return empty;
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/library_objects.h"
 #include "platform/system.h"
 #include "platform/win32_error.h"
 #include "runtime/services/common_services.h"
@@ -19,9 +20,36 @@ std::atomic<int32_t> zombies{0};
 std::atomic<ConditionC*> zombieCond{nullptr};
 ThreadC* mainRecord = nullptr;
 
+// The map, the main thread's record and the zombie condition go at the
+// library's unload (platform/library_objects.h), when no thread is left.
+void releaseRecords(void*) {
+  HashMapM<uint32_t, ThreadC*>* map = nullptr;
+  ThreadC* main = nullptr;
+  ConditionC* condition = nullptr;
+  {
+    SpinLockGuardC guard(mapLock);
+    map = threadMap;
+    threadMap = nullptr;
+    main = mainRecord;
+    mainRecord = nullptr;
+    condition = zombieCond.exchange(nullptr);
+  }
+  delete main;
+  delete map;
+  delete condition;
+}
+
+// Under mapLock.
+void adoptRecordsLocked() {
+  static bool adopted = false;
+  if (!adopted) adopted = platform::library_objects::adopt(&releaseRecords, nullptr);
+}
+
 // Under mapLock.
 void createZombieConditionLocked() {
-  if (!zombieCond.load()) zombieCond.store(new ConditionC(StringC("Zombie Threads", "ascii")));
+  if (zombieCond.load()) return;
+  zombieCond.store(new ConditionC(StringC("Zombie Threads", "ascii")));
+  adoptRecordsLocked();
 }
 
 }  // namespace
@@ -34,6 +62,7 @@ void ThreadC::enterInMap(ThreadC* t) {
     // back here (the lock is not recursive).
     mainRecord = new MainThreadC;
     threadMap->insert(mainRecord->id(), mainRecord);
+    adoptRecordsLocked();
   }
   threadMap->insert(t->id(), t);
 }
@@ -58,7 +87,17 @@ ThreadC::ThreadC(MainTag) : main_(true) {
 }
 
 MainThreadC::MainThreadC() : ThreadC(MainTag{}) {}
-MainThreadC::~MainThreadC() { state_.store(kFinished); }
+// Only at the library's unload (releaseRecords): the duplicated handle and
+// the error context go with the record.
+MainThreadC::~MainThreadC() {
+  state_.store(kFinished);
+  platform::closeThread(handle_);
+  handle_ = nullptr;
+  if (errorContext_) {
+    if (tnw::ErrorServiceI* errors = common_services::errorService()) errors->detachThread(errorContext_);
+    errorContext_ = nullptr;
+  }
+}
 
 ThreadC::~ThreadC() {
   if (main_) return;  // the main-thread record is never torn down here
