@@ -61,25 +61,32 @@ inline Sequence read(const char* p, const char* end) {
   return {cp, static_cast<size_t>(q - p), Status::kWellFormed};
 }
 
-// Appends cp in its shortest form; a surrogate or a value above U+10FFFF
-// is written as U+FFFD.
-inline void append(std::string& out, char32_t cp) {
+// Writes cp in its shortest form at `to` (room for 4 bytes) and returns
+// the end; a surrogate or a value above U+10FFFF is written as U+FFFD.
+inline char* encode(char* to, char32_t cp) {
   if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
   if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
+    *to++ = static_cast<char>(cp);
   } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *to++ = static_cast<char>(0xC0 | (cp >> 6));
+    *to++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *to++ = static_cast<char>(0xE0 | (cp >> 12));
+    *to++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *to++ = static_cast<char>(0x80 | (cp & 0x3F));
   } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    *to++ = static_cast<char>(0xF0 | (cp >> 18));
+    *to++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *to++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *to++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
+  return to;
+}
+
+// Appends cp in its shortest form (as encode writes it).
+inline void append(std::string& out, char32_t cp) {
+  char bytes[4];
+  out.append(bytes, static_cast<size_t>(encode(bytes, cp) - bytes));
 }
 
 // Appends cp in UTF-16: a surrogate pair above U+FFFF.
@@ -107,28 +114,27 @@ inline std::u16string toUtf16(std::string_view in) {
   return out;
 }
 
-// Appends `in` in UTF-8, an unpaired surrogate as U+FFFD. Runs of ASCII,
-// nearly all of what Windows APIs hand over, are copied a run at a time.
+// Appends `in` in UTF-8, an unpaired surrogate as U+FFFD. Converted a
+// block at a time on the stack and appended once per block: this runs for
+// every text a Windows API hands over.
 inline void appendFromUtf16(std::string& out, std::u16string_view in) {
-  out.reserve(out.size() + in.size());
+  constexpr size_t kBlock = 256;
+  char buffer[3 * kBlock + 4];  // 3 bytes a unit; a pair that starts last takes 4
   size_t i = 0;
   while (i < in.size()) {
-    size_t ascii = i;
-    while (ascii < in.size() && in[ascii] < 0x80) ++ascii;
-    if (ascii > i) {
-      const size_t at = out.size();
-      out.resize(at + (ascii - i));
-      for (size_t k = i; k < ascii; ++k) out[at + (k - i)] = static_cast<char>(in[k]);
-      i = ascii;
-      if (i == in.size()) break;
+    char* to = buffer;
+    const size_t stop = in.size() - i < kBlock ? in.size() : i + kBlock;
+    while (i < stop) {
+      char32_t c = in[i++];
+      if (c < 0x80) {
+        *to++ = static_cast<char>(c);
+        continue;
+      }
+      if (c >= 0xD800 && c <= 0xDBFF && i < in.size() && in[i] >= 0xDC00 && in[i] <= 0xDFFF)
+        c = 0x10000 + ((c - 0xD800) << 10) + (in[i++] - 0xDC00);
+      to = encode(to, c);  // a lone surrogate becomes U+FFFD here
     }
-    char32_t c = in[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (in[i + 1] - 0xDC00);
-      ++i;
-    }
-    append(out, c);  // a lone surrogate becomes U+FFFD here
-    ++i;
+    out.append(buffer, static_cast<size_t>(to - buffer));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "runtime/strings/string_array.h"
+#include "platform/dynlib.h"
 #include "platform/library_objects.h"
 
 const log_GuidC kIIDIUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -73,8 +74,11 @@ log_LogManagerC& log_LogManagerC::instance() {
     NoSettings none;
     auto* m = new log_LogManagerC(installedSettings ? *installedSettings : static_cast<log_LogSettingsI&>(none));
     m->AddRef();
-    // The process's reference goes at the library's unload.
-    platform::library_objects::adopt([](void* p) { static_cast<log_LogManagerC*>(p)->Release(); }, m);
+    // The process's reference goes at the library's unload, except under a
+    // loader lock: the manager's proxy loggers would then call their
+    // libraries' finalisers and unload them from inside DllMain.
+    if (!platform::unloadHoldsLoaderLock())
+      platform::library_objects::adopt([](void* p) { static_cast<log_LogManagerC*>(p)->Release(); }, m);
     return m;
   }();
   return *manager;

@@ -18,4 +18,9 @@ LibraryHandle loadLibrary(const std::string& path, uint32_t* error, std::string*
 void* findSymbol(LibraryHandle library, const std::string& name);
 void freeLibrary(LibraryHandle library);
 
+// Whether a library's unload runs under the system's loader lock (Windows:
+// DllMain), where other libraries must not be unloaded nor their code be
+// trusted not to wait for a thread.
+bool unloadHoldsLoaderLock();
+
 }  // namespace platform

@@ -31,4 +31,6 @@ void freeLibrary(LibraryHandle library) {
   if (library) dlclose(library);
 }
 
+bool unloadHoldsLoaderLock() { return false; }
+
 }  // namespace platform

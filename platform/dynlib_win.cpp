@@ -34,4 +34,6 @@ void freeLibrary(LibraryHandle library) {
   if (library) FreeLibrary(static_cast<HMODULE>(library));
 }
 
+bool unloadHoldsLoaderLock() { return true; }
+
 }  // namespace platform

@@ -37,8 +37,10 @@ size_t releaseAll() {
   // A destructor may keep a new object (a first use during teardown): it
   // lands beyond the walked slots, so the walk repeats until no slot was
   // added meanwhile. Destroyed slots are empty and skipped on the next walk.
-  for (size_t end = reserved.load();; ) {
-    for (size_t i = end; i-- > 0;) {
+  for (size_t end = reserved.load();;) {
+    // An adopt that found the table full counts past the capacity for a
+    // moment before it gives its slot back.
+    for (size_t i = end < kCapacity ? end : kCapacity; i-- > 0;) {
       const DestroyT destroy = table[i].destroy.exchange(nullptr, std::memory_order_acquire);
       void* const object = table[i].object;
       table[i].object = nullptr;

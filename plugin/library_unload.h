@@ -8,6 +8,11 @@
 // same handlers run at process end, when nothing needs freeing and other
 // threads may still be inside the agent: only an unload the entry has
 // announced frees anything, and only when no thread of the agent is left.
+//
+// The ordering holds for a library loaded at run time (LoadLibrary, dlopen),
+// as a plug-in is. Linked into a program at load time on Linux, its exit
+// handler would be registered before the loader's finaliser and run after
+// the entry's announcement at process exit.
 #pragma once
 
 // Called by the library entry, after the detach work, when the library is

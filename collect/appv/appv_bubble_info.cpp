@@ -1,6 +1,7 @@
 #include "collect/appv/appv_bubble_info.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "collect/info/agent_trace.h"
@@ -48,7 +49,7 @@ bool AppVBubbleInfo::collect() {
     if (unreadable)
       kAgentModule.trace("The launch time '%1$S' of App-V application '%2$S' cannot be read; it is listed.",
                          record.lastLaunch()->value(), record.at(0)->get()->value());
-    append(record);
+    append(std::move(record));
   }
   return true;
 }

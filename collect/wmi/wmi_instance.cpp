@@ -25,9 +25,14 @@ StringC WMIInstanceC::property(const StringC& name, const std::u16string& wideNa
   if (result != 0) {
     raiseError(wmi_messages::kGetPropertyFailed, wmi_messages::kGetPropertyFailedText,
                ArgListC::of(name, wmiErrorText(result), result));
-  } else if (variantToText(value, text) && cimType == platform::wmi::kCimDatetime) {
-    std::string iso;
-    if (cimDateTimeToIso(text.utf8(), iso)) text = StringC::fromUtf8(iso);
+  } else {
+    // One text object per property: a date-time is re-rendered before it
+    // becomes one.
+    std::string utf8;
+    if (variantToUtf8(value, utf8)) {
+      std::string iso;
+      text = StringC::fromUtf8(cimType == platform::wmi::kCimDatetime && cimDateTimeToIso(utf8, iso) ? iso : utf8);
+    }
   }
   if (service_) service_->recordStatus(result);
   return text;

@@ -56,8 +56,8 @@ bool scalarToText(uint16_t type, const wmi::VariantC& v, std::string& out) {
 
 }  // namespace
 
-bool variantToText(const wmi::VariantC& value, StringC& out) {
-  std::string text;
+bool variantToUtf8(const wmi::VariantC& value, std::string& out) {
+  const size_t kept = out.size();
   bool ok = true;
   if (value.type & wmi::kVtArray) {
     // The elements of a VARIANT array carry their own types; an array of a
@@ -68,13 +68,20 @@ bool variantToText(const wmi::VariantC& value, StringC& out) {
       ok = scalarToText(elementType, wmi::VariantC{}, probe);
     }
     for (size_t i = 0; ok && i < value.elements.size(); ++i) {
-      if (i) text += ',';
+      if (i) out += ',';
       const wmi::VariantC& element = value.elements[i];
-      ok = scalarToText(elementType == wmi::kVtVariant ? element.type : elementType, element, text);
+      ok = scalarToText(elementType == wmi::kVtVariant ? element.type : elementType, element, out);
     }
   } else {
-    ok = scalarToText(value.type, value, text);
+    ok = scalarToText(value.type, value, out);
   }
+  if (!ok) out.resize(kept);
+  return ok;
+}
+
+bool variantToText(const wmi::VariantC& value, StringC& out) {
+  std::string text;
+  const bool ok = variantToUtf8(value, text);
   out = ok ? StringC::fromUtf8(text) : StringC();
   return ok;
 }

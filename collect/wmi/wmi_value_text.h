@@ -13,6 +13,8 @@
 // converted, joined with ",". False (and `out` empty) for any other type,
 // also inside an array.
 bool variantToText(const platform::wmi::VariantC& value, StringC& out);
+// The same text in UTF-8, appended to `out` (left as it was on false).
+bool variantToUtf8(const platform::wmi::VariantC& value, std::string& out);
 
 // A CIM date-time "yyyymmddHHMMSS.mmmmmmsUUU" (UUU the offset from UTC in
 // minutes, s its sign) in the basic ISO form of the date-time values:

@@ -87,16 +87,14 @@ ThreadC::ThreadC(MainTag) : main_(true) {
 }
 
 MainThreadC::MainThreadC() : ThreadC(MainTag{}) {}
-// Only at the library's unload (releaseRecords): the duplicated handle and
-// the error context go with the record.
+// Only at the library's unload (releaseRecords): the duplicated handle goes
+// with the record. The error context stays attached: it is the common
+// library's state of the host's thread, which outlives the agent, and
+// detaching it from another thread would leave that thread pointing at it.
 MainThreadC::~MainThreadC() {
   state_.store(kFinished);
   platform::closeThread(handle_);
   handle_ = nullptr;
-  if (errorContext_) {
-    if (tnw::ErrorServiceI* errors = common_services::errorService()) errors->detachThread(errorContext_);
-    errorContext_ = nullptr;
-  }
 }
 
 ThreadC::~ThreadC() {

@@ -103,6 +103,14 @@ TEST(Utf8, Utf16ConvertsRunsAndSurrogates) {
       {std::u16string(u"x") + char16_t(0xD800), "x\xEF\xBF\xBD"},           // lone high at the end
       {char16_t(0xDC00) + std::u16string(u"yz"), "\xEF\xBF\xBDyz"},         // lone low at the start
       {std::u16string(u"a") + char16_t(0xD800) + u"b", "a\xEF\xBF\xBD" "b"},  // high then ASCII
+      // Longer than a conversion block, a pair straddling its end.
+      {std::u16string(255, u'x') + u"\U0001F600" + std::u16string(300, u'\u00e9'),
+       std::string(255, 'x') + "\xF0\x9F\x98\x80" + [] {
+         std::string e;
+         for (int i = 0; i < 300; ++i) e += "\xC3\xA9";
+         return e;
+       }()},
+      {std::u16string(256, u'y') + char16_t(0xDC00), std::string(256, 'y') + "\xEF\xBF\xBD"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(common::utf8::fromUtf16(c.in), c.out);
