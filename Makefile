@@ -5,7 +5,12 @@
 #               runs every test
 PRESETS := default asan tsan win32
 
-.PHONY: demo check deps build test bench clean $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS))
+# make fuzz runs each fuzz target for FUZZ_SECONDS (fuzz/run.sh); check runs
+# them briefly, after the presets' tests.
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 10
+
+.PHONY: demo check deps build test bench clean fuzz build-fuzz $(addprefix build-,$(PRESETS)) $(addprefix test-,$(PRESETS))
 
 # The demo needs only a compiler and CMake: no test frameworks, no Ninja. It
 # runs on a fresh copy of the demo machine, which the agent writes into.
@@ -18,6 +23,7 @@ demo:
 
 check: deps
 	$(MAKE) build test
+	$(MAKE) fuzz FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS)
 
 deps:
 	./.ci/install-deps
@@ -32,6 +38,13 @@ $(addprefix build-,$(PRESETS)): build-%:
 
 $(addprefix test-,$(PRESETS)): test-%: build-%
 	ctest --preset $*
+
+build-fuzz:
+	cmake --preset fuzz >/dev/null
+	cmake --build --preset fuzz --target fuzz_targets
+
+fuzz: build-fuzz
+	./fuzz/run.sh build/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 bench: build-default
 	./build/default/bin/vdi_bench
