@@ -3,7 +3,7 @@
 #   fuzz/run.sh BUILD_DIR SECONDS [NAME...]
 # Each target runs for SECONDS on a working corpus, build/fuzz/work/NAME,
 # seeded from fuzz/corpus/NAME and kept between runs (what a run finds stays
-# there; fuzz/minimise.sh merges it into the kept corpus), with
+# there; fuzz/minimise.sh merges it, minimised, into the kept corpus), with
 # fuzz/dict/NAME.dict when there is one. A crash or a failed property leaves
 # its input in BUILD_DIR/artifacts/NAME/ and makes the run fail; the input
 # then belongs under tests/fuzz/NAME/ with the fix.

@@ -1,0 +1,24 @@
+#!/bin/sh
+# Merges what the runs found into the kept seed corpus, minimised:
+#   fuzz/minimise.sh BUILD_DIR [NAME...]
+# For each target, libFuzzer's merge keeps the smallest set of inputs from
+# fuzz/corpus/NAME and BUILD_DIR/work/NAME that reaches the same coverage,
+# and that set replaces fuzz/corpus/NAME (commit it when it stays small).
+set -eu
+build=$1
+shift
+here=$(cd "$(dirname "$0")" && pwd)
+if [ $# -eq 0 ]; then
+  set -- $(cd "$here" && ls *.cpp | sed -n 's/\.cpp$//p' | grep -v '^replay_main$')
+fi
+for name in "$@"; do
+  fuzzer="$build/bin/fuzz_$name"
+  merged="$build/merged/$name"
+  rm -rf "$merged"
+  mkdir -p "$merged" "$here/corpus/$name" "$build/work/$name"
+  "$fuzzer" -merge=1 -rss_limit_mb=2048 -timeout=10 "$merged" "$here/corpus/$name" "$build/work/$name" \
+    > "$build/merged/$name.log" 2>&1
+  rm -rf "$here/corpus/$name"
+  mv "$merged" "$here/corpus/$name"
+  echo "fuzz $name: corpus $(ls "$here/corpus/$name" | wc -l) inputs, $(du -sk "$here/corpus/$name" | cut -f1) KB"
+done
