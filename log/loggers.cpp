@@ -14,7 +14,7 @@ bool hasWildcards(const std::string& s) { return s.find_first_of("*?<>|") != std
 }  // namespace
 
 log_LogFileLoggerC::log_LogFileLoggerC(log_LogManagerC& manager, log_LogSettingsI& settings)
-    : log_LoggerC(KVAStringC("default")), manager_(manager) {
+    : log_LoggerC(KVAStringC("default")) {
   timeFormat_ = manager.format(0xE0010002, "%%c", ArgListC()).toUtf8();
   lineFormat_ = manager.messageText(0xE0010003, "[%1$s (%2$c, %3$d)] %4$s");
   open(settings);

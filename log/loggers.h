@@ -48,7 +48,6 @@ class log_LogFileLoggerC final : public log_LoggerC {
 
  private:
   void open(log_LogSettingsI& settings);
-  log_LogManagerC& manager_;
   FileNameC file_;
   // The two formats of a line, taken from the log catalog once: its texts
   // don't change while it is open, and no line is written after it closes.
