@@ -27,6 +27,26 @@ bool wellFormedUtf8(std::string_view s) {
   return true;
 }
 
+// A file that declares UTF-8 by its byte-order mark is read as UTF-8 even
+// when it is not well-formed (a hand edit in another encoding): each
+// ill-formed sequence becomes U+FFFD rather than reaching readers that rely
+// on PrefsC holding UTF-8.
+std::string replaceIllFormed(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  const char* p = s.data();
+  const char* end = p + s.size();
+  while (p < end) {
+    const common::utf8::Sequence q = common::utf8::read(p, end);
+    if (q.status == common::utf8::Status::kWellFormed)
+      out.append(p, q.length);
+    else
+      common::utf8::append(out, common::utf8::kReplacement);
+    p += q.length;
+  }
+  return out;
+}
+
 std::string fromUtf16(std::string_view bytes, bool bigEndian) {
   std::string out;
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
@@ -51,7 +71,7 @@ std::string fromUtf16(std::string_view bytes, bool bigEndian) {
 }  // namespace
 
 std::string decode(std::string_view bytes) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return std::string(bytes.substr(3));
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return replaceIllFormed(bytes.substr(3));
   if (bytes.substr(0, 2) == "\xFF\xFE") return fromUtf16(bytes.substr(2), false);
   if (bytes.substr(0, 2) == "\xFE\xFF") return fromUtf16(bytes.substr(2), true);
   if (wellFormedUtf8(bytes)) return std::string(bytes);

@@ -9,8 +9,9 @@
 //
 // Bad input never stops the reading: a line holding a NUL byte (binary
 // garbage) or longer than kMaxLineBytes is dropped. Text: UTF-8 (a BOM is
-// skipped), UTF-16 with a BOM, and otherwise, when not well-formed UTF-8,
-// the system's 8-bit code page; the PrefsC holds UTF-8.
+// skipped; after one, ill-formed bytes read as U+FFFD), UTF-16 with a BOM,
+// and otherwise, when not well-formed UTF-8, the system's 8-bit code page;
+// the PrefsC holds UTF-8.
 #pragma once
 
 #include <cstddef>

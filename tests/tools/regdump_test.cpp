@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -7,6 +8,8 @@
 
 #include "reg_compare.h"
 #include "reg_export.h"
+#include "tnwcmn/tnwcmn.h"
+#include "tnwcmn/utf8.h"
 
 namespace {
 
@@ -118,6 +121,33 @@ TEST(RegDump, ComparedAsContentNotAsText) {
     load(c.other, "b.reg", b);
     EXPECT_EQ(regdump::differences(a, b), c.diff) << c.other;
   }
+}
+
+// The loader takes a value continued over lines but refuses one physical
+// line over its limit; a value the loader took must export to lines it
+// reads again, whatever the characters at the places where lines break.
+TEST(RegDump, ALongValueIsContinuedOverLinesTheLoaderReads) {
+  std::string text;
+  while (text.size() < tnw::reg::kMaxPhysicalLine + 1000) text += "caf\xC3\xA9 ; \t\\\"\xE2\x82\xAC;x";
+  const std::u16string units = tnw::utf8::toUtf16(text);
+  std::string data;
+  for (const char16_t u : units) data += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+  data.append(2, '\0');
+  Store store;
+  tnw::reg::KeyNode* key = store.create("HKEY_LOCAL_MACHINE", {"SOFTWARE", "Long"});
+  store.setValue(key, {"text", tnw::kRegSz, data});
+  store.setValue(key, {std::string(100000, 'n') + "\xC3\xA9", tnw::kRegDword, std::string("\x01\x02\x03\x04", 4)});
+
+  std::string exported;
+  ASSERT_TRUE(regdump::exportKey(store, "HKEY_LOCAL_MACHINE", {}, false, exported));
+  size_t longest = 0;
+  for (size_t at = 0; at < exported.size();) {
+    const size_t end = std::min(exported.find('\n', at), exported.size());
+    longest = std::max(longest, end - at);
+    at = end + 1;
+  }
+  EXPECT_LE(longest, tnw::reg::kMaxPhysicalLine);
+  EXPECT_TRUE(regdump::differences(store, roundTrip(store)).empty());
 }
 
 }  // namespace

@@ -53,6 +53,36 @@ std::string hexValue(const std::string& head, const std::string& data) {
   return out;
 }
 
+// The loader refuses a physical line over tnw::reg::kMaxPhysicalLine but
+// takes a value continued over lines ending in "\\", so a value line longer
+// than kWrapAt (a long string, or a long name) is continued the same way.
+// A break goes only before a byte that starts a character (each physical
+// line is decoded on its own) and is neither a blank (trimmed from the
+// start of a continuation line) nor ";" (a comment line, skipped). A run of
+// blanks and ";" longer than the loader's limit cannot be broken: such a
+// value does not survive a round trip.
+constexpr size_t kWrapAt = 64u << 10;
+static_assert(kWrapAt < tnw::reg::kMaxPhysicalLine / 2);
+
+std::string continuedLines(std::string line) {
+  if (line.size() <= kWrapAt) return line;
+  std::string out;
+  out.reserve(line.size() + 2 * (line.size() / kWrapAt + 1));
+  size_t column = 0;
+  for (const char ch : line) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '\n') {
+      column = 0;
+    } else if (column >= kWrapAt && c != ' ' && c != '\t' && c != ';' && (c & 0xC0) != 0x80) {
+      out += "\\\n";
+      column = 0;
+    }
+    out += ch;
+    ++column;
+  }
+  return out;
+}
+
 void exportTree(const tnw::reg::Store& store, const std::string& root, std::vector<std::string>& path, bool view32,
                 std::string& out) {
   const auto physical = view32 ? tnw::reg::redirect32(root, path) : path;
@@ -61,7 +91,7 @@ void exportTree(const tnw::reg::Store& store, const std::string& root, std::vect
   out += "[" + root;
   for (const auto& part : path) out += "\\" + part;
   out += "]\n";
-  for (const auto& v : node->values) out += exportValue(v) + "\n";
+  for (const auto& v : node->values) out += continuedLines(exportValue(v)) + "\n";
   out += "\n";
   for (const auto& child : node->children) {
     // The 32-bit view shows WOW6432Node's keys as SOFTWARE's, not the node.

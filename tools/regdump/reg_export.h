@@ -3,7 +3,9 @@
 // name order) as "[ROOT\path]" with its values, each key followed by an
 // empty line. Strings are written as "text" (backslash and quote escaped),
 // DWORDs as dword:xxxxxxxx, everything else as hex(N): bytes wrapped at 80
-// columns with "\" as Windows does. The text is UTF-8; lines end in "\n".
+// columns with "\" as Windows does; a value line over 64 KiB (a long string
+// or name) is continued over lines ending in "\" as well, since the loader
+// refuses longer physical lines. The text is UTF-8; lines end in "\n".
 //
 // view32 shows the keys as a 32-bit process sees them: below
 // HKEY_LOCAL_MACHINE\SOFTWARE the keys of SOFTWARE\WOW6432Node, under their

@@ -71,6 +71,10 @@ TEST(IniFile, TextEncodings) {
   EXPECT_EQ(ini_file::decode(std::string("\xFF\xFE[\0\xE9\0]\0", 8)), "[\xC3\xA9]");
   EXPECT_EQ(ini_file::decode(std::string("\xFE\xFF\0[\0\xE9", 6)), "[\xC3\xA9");
   EXPECT_EQ(ini_file::decode("caf\xC3\xA9"), "caf\xC3\xA9");  // UTF-8 stays
+  // A BOM declares UTF-8: ill-formed bytes after it read as U+FFFD, so that
+  // the preferences hold UTF-8 whatever the file.
+  EXPECT_EQ(ini_file::decode("\xEF\xBB\xBF[caf\xE9]\xC3"), "[caf\xEF\xBF\xBD]\xEF\xBF\xBD");
+  EXPECT_EQ(ini_file::decode("\xEF\xBB\xBF\xFF\xFE"), "\xEF\xBF\xBD\xEF\xBF\xBD");
   // Else the system's 8-bit code page.
   EXPECT_EQ(ini_file::decode("caf\xE9"), StringC("caf\xE9", 4, "system-8").toUtf8());
 }

@@ -1,0 +1,136 @@
+// Message catalogs. A catalog file is untrusted, and the catalog can only be
+// opened from a file, so each input is written to a file of this process
+// and opened from there. The index is read here from the bytes as well:
+// the catalog opens exactly when the header, the count and the order hold;
+// then every entry's identifier finds the bytes at its offset (or nothing
+// when they lie past the end), an identifier between two entries finds
+// nothing, and every text found parses as a message record with a status
+// in 0..5. A read past the file's end or the index would be caught by the
+// sanitizers.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz/fuzz_check.h"
+#include "runtime/messages/err_catalog.h"
+#include "runtime/messages/message_record.h"
+
+namespace {
+
+struct EntryT {
+  uint16_t set;
+  uint16_t length;
+  uint32_t message;
+  uint32_t offset;
+};
+
+uint32_t be32(const uint8_t* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+uint16_t be16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+
+// The entries when the bytes make a catalog that opens, else false.
+bool readIndex(const uint8_t* data, size_t size, std::vector<EntryT>& entries) {
+  if (size < 12 || std::string_view(reinterpret_cast<const char*>(data), 8) != "kestract") return false;
+  const uint64_t n = be32(data + 8);
+  if (n > (4u << 20) || size < 12 + 12 * n) return false;
+  for (uint64_t i = 0; i < n; ++i) {
+    const uint8_t* e = data + 12 + 12 * i;
+    const EntryT entry{be16(e), be16(e + 2), be32(e + 4), be32(e + 8)};
+    if (!entries.empty()) {
+      const EntryT& prev = entries.back();
+      if (prev.set > entry.set || (prev.set == entry.set && prev.message >= entry.message)) return false;
+    }
+    entries.push_back(entry);
+  }
+  return true;
+}
+
+// Every input is written to a file: in memory when the system offers a
+// place for it, since a disk-backed /tmp makes the write the cost of a run.
+std::string scratchDirectory() {
+  const char* dir = std::getenv("TMPDIR");
+  if (dir && *dir) return dir;
+  struct stat st {};
+  if (stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) && access("/dev/shm", W_OK) == 0) return "/dev/shm";
+  return "/tmp";
+}
+
+const std::string& scratchFile() {
+  static const std::string path = [] {
+    return scratchDirectory() + "/vdi-fuzz-catalog-" + std::to_string(getpid()) + ".cat";
+  }();
+  return path;
+}
+
+void checkText(const ErrCatalogC& catalog, uint32_t id, const std::string& expected, bool present) {
+  bool found = false;
+  const message_record::ParsedC r = catalog.fetchMessage(id, "{w}default", "WE", &found);
+  FUZZ_CHECK(found == present, "a fetch finds exactly the entries the file holds");
+  FUZZ_CHECK(r.status >= 0 && r.status <= 5, "a status is a kind");
+  if (present) {
+    const message_record::ParsedC direct = message_record::parse(expected, "WE");
+    FUZZ_CHECK(r.text == direct.text && r.status == direct.status, "a fetch gives the stored record");
+  } else {
+    FUZZ_CHECK(r.text == "default" && r.status == 3, "a miss gives the default");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string& path = scratchFile();
+  {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return 0;
+    const size_t written = size ? std::fwrite(data, 1, size, f) : 0;
+    std::fclose(f);
+    if (written != size) return 0;
+  }
+  std::vector<EntryT> entries;
+  const bool valid = readIndex(data, size, entries);
+  ErrCatalogC catalog(path);
+  std::remove(path.c_str());  // the open file stays readable
+  FUZZ_CHECK(catalog.isOpen() == valid, "the catalog opens exactly when its index is sound");
+  if (!valid) {
+    FUZZ_CHECK(catalog.fetchMessage(0xE1B30001, "closed").text == "closed", "a closed catalog gives the default");
+    return 0;
+  }
+  FUZZ_CHECK(catalog.entryCount() == entries.size(), "every entry is read");
+  // Every entry and its neighbours, at most a few hundred lookups an input.
+  const size_t limit = entries.size() < 256 ? entries.size() : 256;
+  for (size_t i = 0; i < limit; ++i) {
+    const EntryT& e = entries[i];
+    if (e.message > 0xFFFF) continue;  // no lookup reaches it
+    // An empty text is found wherever its offset points.
+    const bool inFile = e.length == 0 || static_cast<uint64_t>(e.offset) + e.length <= size;
+    std::string text;
+    FUZZ_CHECK(catalog.lookup(e.set, static_cast<uint16_t>(e.message), text) == inFile,
+               "an entry is found exactly when its text lies in the file");
+    if (e.set > 0xFFF) continue;  // no identifier reaches it
+    const uint32_t id = 0x20000000u | (static_cast<uint32_t>(e.set) << 16) | e.message;
+    if (inFile) {
+      const std::string stored = e.length ? std::string(reinterpret_cast<const char*>(data) + e.offset, e.length) : std::string();
+      FUZZ_CHECK(text == stored, "the text is the bytes at the entry's offset");
+      checkText(catalog, id, stored, true);
+    } else {
+      checkText(catalog, id, std::string(), false);
+    }
+    // The next message number, unless it is the next entry's.
+    if (e.message < 0xFFFF) {
+      const bool taken = i + 1 < entries.size() && entries[i + 1].set == e.set && entries[i + 1].message == e.message + 1;
+      if (!taken) checkText(catalog, id + 1, std::string(), false);
+    }
+  }
+  // Identifiers without the catalog bit are never looked up.
+  checkText(catalog, 0xC1B30001u, std::string(), false);
+  return 0;
+}
