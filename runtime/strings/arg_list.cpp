@@ -51,10 +51,22 @@ tnw::Arg make(int32_t type) {
 
 ArgListC::ArgListC() : impl_(new ArgListImplC) {}
 ArgListC::ArgListC(int32_t value) : ArgListC() { addInt32(value); }
-ArgListC::ArgListC(const ArgListC& other) : ArgListC() { impl_->copyFrom(*other.impl_); }
+// A moved-from list holds no implementation: it reads as empty, and the
+// first addition or copy into it makes a new one.
+ArgListC::ArgListC(const ArgListC& other) : ArgListC() {
+  if (other.impl_) impl_->copyFrom(*other.impl_);
+}
 ArgListC& ArgListC::operator=(const ArgListC& other) {
-  if (this != &other) impl_->copyFrom(*other.impl_);
+  if (this == &other) return *this;
+  if (other.impl_)
+    mutableImpl().copyFrom(*other.impl_);
+  else
+    impl_.reset();
   return *this;
+}
+ArgListC::ArgListImplC& ArgListC::mutableImpl() {
+  if (!impl_) impl_ = std::make_unique<ArgListImplC>();
+  return *impl_;
 }
 ArgListC::ArgListC(ArgListC&& other) noexcept : impl_(std::move(other.impl_)) {}
 ArgListC& ArgListC::operator=(ArgListC&& other) noexcept {
@@ -71,43 +83,43 @@ tnw::Arg integer(int32_t type, int64_t v) {
 }
 }  // namespace
 
-ArgListC& ArgListC::addInt16(int16_t v) { return impl_->push(integer(tnw::kArgInt16, v)), *this; }
-ArgListC& ArgListC::addUInt16(uint16_t v) { return impl_->push(integer(tnw::kArgUInt16, v)), *this; }
-ArgListC& ArgListC::addInt32(int32_t v) { return impl_->push(integer(tnw::kArgInt32, v)), *this; }
-ArgListC& ArgListC::addUInt32(uint32_t v) { return impl_->push(integer(tnw::kArgUInt32, v)), *this; }
-ArgListC& ArgListC::addInt64(int64_t v) { return impl_->push(integer(tnw::kArgInt64, v)), *this; }
+ArgListC& ArgListC::addInt16(int16_t v) { return mutableImpl().push(integer(tnw::kArgInt16, v)), *this; }
+ArgListC& ArgListC::addUInt16(uint16_t v) { return mutableImpl().push(integer(tnw::kArgUInt16, v)), *this; }
+ArgListC& ArgListC::addInt32(int32_t v) { return mutableImpl().push(integer(tnw::kArgInt32, v)), *this; }
+ArgListC& ArgListC::addUInt32(uint32_t v) { return mutableImpl().push(integer(tnw::kArgUInt32, v)), *this; }
+ArgListC& ArgListC::addInt64(int64_t v) { return mutableImpl().push(integer(tnw::kArgInt64, v)), *this; }
 ArgListC& ArgListC::addUInt64(uint64_t v) {
-  return impl_->push(integer(tnw::kArgUInt64, static_cast<int64_t>(v))), *this;
+  return mutableImpl().push(integer(tnw::kArgUInt64, static_cast<int64_t>(v))), *this;
 }
 ArgListC& ArgListC::addPointer(const void* v) {
   auto a = make(tnw::kArgPointer);
   a.v.p = v;
-  impl_->push(a);
+  mutableImpl().push(a);
   return *this;
 }
-ArgListC& ArgListC::addChar(char32_t v) { return impl_->push(integer(tnw::kArgChar, static_cast<int64_t>(v))), *this; }
+ArgListC& ArgListC::addChar(char32_t v) { return mutableImpl().push(integer(tnw::kArgChar, static_cast<int64_t>(v))), *this; }
 ArgListC& ArgListC::addNarrow(const char* v) {
   auto a = make(tnw::kArgNarrow);
   if (v) {
-    impl_->narrows.emplace_back(v);
-    a.v.narrow = impl_->narrows.back().c_str();
+    mutableImpl().narrows.emplace_back(v);
+    a.v.narrow = mutableImpl().narrows.back().c_str();
   } else {
     a.v.narrow = nullptr;
   }
-  impl_->push(a);
+  mutableImpl().push(a);
   return *this;
 }
 ArgListC& ArgListC::addString(const StringC& v) {
-  impl_->strings.push_back(v);
+  mutableImpl().strings.push_back(v);
   auto a = make(tnw::kArgText);
-  a.v.text = impl_->strings.back().text();
-  impl_->push(a);
+  a.v.text = mutableImpl().strings.back().text();
+  mutableImpl().push(a);
   return *this;
 }
 ArgListC& ArgListC::addDouble(double v) {
   auto a = make(tnw::kArgDouble);
   a.v.d = v;
-  impl_->push(a);
+  mutableImpl().push(a);
   return *this;
 }
 ArgListC& ArgListC::add(const KVAStringC& v) { return addString(v.toStringC()); }

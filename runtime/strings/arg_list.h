@@ -92,5 +92,6 @@ class ArgListC {
   class ArgListImplC;
 
  private:
+  ArgListImplC& mutableImpl();
   std::unique_ptr<ArgListImplC> impl_;
 };

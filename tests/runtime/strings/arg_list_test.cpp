@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "common/printf_directive.h"
 
@@ -73,6 +74,25 @@ TEST(ArgListC, CopiesKeepTheirOwnTexts) {
   EXPECT_EQ(fmt("%s %S", b), "temporary kept");
   EXPECT_EQ(fmt("%d", a), "5");
   EXPECT_EQ(fmt("%s", ArgListC::of(static_cast<const char*>(nullptr))), "(null)");
+}
+
+// A list whose contents were moved away reads as empty and can be used
+// again: copied from, assigned to and added to.
+TEST(ArgListC, AMovedFromListIsEmptyAndUsable) {
+  ArgListC a(7);
+  ArgListC b(std::move(a));
+  EXPECT_EQ(a.count(), 0);  // NOLINT: the state after a move is the point
+  ArgListC copy(a);
+  EXPECT_EQ(copy.count(), 0);
+  ArgListC target(3);
+  target = a;
+  EXPECT_EQ(target.count(), 0);
+  a.addInt32(9);
+  EXPECT_EQ(fmt("%d", a), "9");
+  ArgListC c(1);
+  c = std::move(b);
+  b = c;
+  EXPECT_EQ(fmt("%d", b), "7");
 }
 
 }  // namespace
