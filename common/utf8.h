@@ -61,6 +61,18 @@ inline Sequence read(const char* p, const char* end) {
   return {cp, static_cast<size_t>(q - p), Status::kWellFormed};
 }
 
+// Whether every byte of `s` belongs to a well-formed sequence.
+inline bool wellFormed(std::string_view s) {
+  const char* p = s.data();
+  const char* const end = p + s.size();
+  while (p < end) {
+    const Sequence q = read(p, end);
+    if (q.status != Status::kWellFormed) return false;
+    p += q.length;
+  }
+  return true;
+}
+
 // Writes cp in its shortest form at `to` (room for 4 bytes) and returns
 // the end; a surrogate or a value above U+10FFFF is written as U+FFFD.
 inline char* encode(char* to, char32_t cp) {

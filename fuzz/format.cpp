@@ -87,17 +87,6 @@ size_t addArgument(ArgListC& list, int32_t type, Reader& in) {
   }
 }
 
-bool wellFormed(const std::string& s) {
-  const char* p = s.data();
-  const char* end = p + s.size();
-  while (p < end) {
-    const common::utf8::Sequence q = common::utf8::read(p, end);
-    if (q.status != common::utf8::Status::kWellFormed) return false;
-    p += q.length;
-  }
-  return true;
-}
-
 std::string render(const std::string& format, const ArgListC& args) {
   return StringC::fromUtf8(format).format(args).toUtf8();
 }
@@ -114,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(list.count() == count, "every argument added");
 
   const std::string out = render(format, list);
-  FUZZ_CHECK(wellFormed(out), "the result is well-formed UTF-8");
+  FUZZ_CHECK(common::utf8::wellFormed(out), "the result is well-formed UTF-8");
   const size_t directives = static_cast<size_t>(std::count(format.begin(), format.end(), '%'));
   // A directive gives at most a capped width of padding around its body: a
   // text argument (ill-formed bytes tripled), a number of at most a capped
@@ -141,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     addArgument(marshalled, types[pos], values);
   }
   const std::string once = render(cFormat, marshalled);
-  FUZZ_CHECK(wellFormed(once), "the marshalled result is well-formed UTF-8");
+  FUZZ_CHECK(common::utf8::wellFormed(once), "the marshalled result is well-formed UTF-8");
   if (marshalled.count() == highest && highest + 3 <= ArgListC::kMaxPositions) {
     ArgListC longer(marshalled);
     longer.addNarrow("EXTRA").addInt32(77).addString(StringC::fromUtf8("MORE"));

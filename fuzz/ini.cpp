@@ -21,17 +21,6 @@
 
 namespace {
 
-bool wellFormed(std::string_view s) {
-  const char* p = s.data();
-  const char* end = p + s.size();
-  while (p < end) {
-    const common::utf8::Sequence q = common::utf8::read(p, end);
-    if (q.status != common::utf8::Status::kWellFormed) return false;
-    p += q.length;
-  }
-  return true;
-}
-
 std::string_view trim(std::string_view s) {
   const size_t b = s.find_first_not_of(" \t\r\n");
   if (b == std::string_view::npos) return {};
@@ -97,7 +86,7 @@ void checkSearchPath(std::string_view path) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const std::string text = ini_file::decode(bytes);
-  FUZZ_CHECK(wellFormed(text), "a decoded file is UTF-8");
+  FUZZ_CHECK(common::utf8::wellFormed(text), "a decoded file is UTF-8");
   PrefsC prefs("fuzz.ini");
   ini_file::parse(text, prefs);
   checkLookups(text, prefs);

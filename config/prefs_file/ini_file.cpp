@@ -16,17 +16,6 @@ std::string_view trim(std::string_view s) {
   return s.substr(b, s.find_last_not_of(blanks) - b + 1);
 }
 
-bool wellFormedUtf8(std::string_view s) {
-  const char* p = s.data();
-  const char* end = p + s.size();
-  while (p < end) {
-    const common::utf8::Sequence q = common::utf8::read(p, end);
-    if (q.status != common::utf8::Status::kWellFormed) return false;
-    p += q.length;
-  }
-  return true;
-}
-
 // A file that declares UTF-8 by its byte-order mark is read as UTF-8 even
 // when it is not well-formed (a hand edit in another encoding): each
 // ill-formed sequence becomes U+FFFD rather than reaching readers that rely
@@ -74,7 +63,7 @@ std::string decode(std::string_view bytes) {
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return replaceIllFormed(bytes.substr(3));
   if (bytes.substr(0, 2) == "\xFF\xFE") return fromUtf16(bytes.substr(2), false);
   if (bytes.substr(0, 2) == "\xFE\xFF") return fromUtf16(bytes.substr(2), true);
-  if (wellFormedUtf8(bytes)) return std::string(bytes);
+  if (common::utf8::wellFormed(bytes)) return std::string(bytes);
   return StringC(bytes.data(), static_cast<int32_t>(bytes.size()), "system-8").toUtf8();
 }
 
