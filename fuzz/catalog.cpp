@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_scratch.h"
 #include "runtime/messages/err_catalog.h"
 #include "runtime/messages/message_record.h"
 
@@ -54,19 +55,9 @@ bool readIndex(const uint8_t* data, size_t size, std::vector<EntryT>& entries) {
   return true;
 }
 
-// Every input is written to a file: in memory when the system offers a
-// place for it, since a disk-backed /tmp makes the write the cost of a run.
-std::string scratchDirectory() {
-  const char* dir = std::getenv("TMPDIR");
-  if (dir && *dir) return dir;
-  struct stat st {};
-  if (stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) && access("/dev/shm", W_OK) == 0) return "/dev/shm";
-  return "/tmp";
-}
-
 const std::string& scratchFile() {
   static const std::string path = [] {
-    return scratchDirectory() + "/vdi-fuzz-catalog-" + std::to_string(getpid()) + ".cat";
+    return fuzzScratchDirectory() + "/vdi-fuzz-catalog-" + std::to_string(getpid()) + ".cat";
   }();
   return path;
 }

@@ -18,20 +18,11 @@
 
 #include "common/machine_root.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_scratch.h"
 #include "platform/logon_sessions.h"
 #include "platform/sid.h"
 
 namespace {
-
-// Every input is written to a file: in memory when the system offers a
-// place for it, since a disk-backed /tmp makes the write the cost of a run.
-std::string scratchDirectory() {
-  const char* dir = std::getenv("TMPDIR");
-  if (dir && *dir) return dir;
-  struct stat st {};
-  if (stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) && access("/dev/shm", W_OK) == 0) return "/dev/shm";
-  return "/tmp";
-}
 
 std::string root;
 std::string table;
@@ -43,7 +34,7 @@ void removeRoot() {
 
 bool prepare() {
   if (!root.empty()) return true;
-  std::string pattern = scratchDirectory() + "/vdi-fuzz-sessions-XXXXXX";
+  std::string pattern = fuzzScratchDirectory() + "/vdi-fuzz-sessions-XXXXXX";
   if (!mkdtemp(pattern.data())) return false;
   root = pattern;
   table = root + "/logon-sessions";
