@@ -5,6 +5,7 @@ namespace common_services {
 namespace {
 bool errorOverridden = false;
 tnw::ErrorServiceI* errorReplacement = nullptr;
+tnw::RegistryServiceI* registryReplacement = nullptr;
 }  // namespace
 
 tnw::ErrorServiceI* errorService() {
@@ -18,7 +19,9 @@ tnw::ProcessServiceI* processService() { return static_cast<tnw::ProcessServiceI
 tnw::LocaleServiceI* localeService() { return static_cast<tnw::LocaleServiceI*>(TnwProcessService(-3)); }
 tnw::TextProviderI* textProvider() { return static_cast<tnw::TextProviderI*>(TnwProcessService(-2)); }
 tnw::RegistryContextI* registryContext() { return TnwRegistryContext(1); }
-tnw::RegistryServiceI* registryService() { return registryContext()->service(); }
+tnw::RegistryServiceI* registryService() {
+  return registryReplacement ? registryReplacement : registryContext()->service();
+}
 
 void overrideErrorService(tnw::ErrorServiceI* service, bool absent) {
   errorOverridden = true;
@@ -29,5 +32,7 @@ void restoreErrorService() {
   errorOverridden = false;
   errorReplacement = nullptr;
 }
+
+void overrideRegistryService(tnw::RegistryServiceI* service) { registryReplacement = service; }
 
 }  // namespace common_services

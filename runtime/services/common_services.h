@@ -26,4 +26,8 @@ tnw::RegistryServiceI* registryService();
 void overrideErrorService(tnw::ErrorServiceI* service, bool absent);
 void restoreErrorService();
 
+// Replaces the registry service every registry read of the framework goes
+// through (null: the library's own again). The replacement is not owned.
+void overrideRegistryService(tnw::RegistryServiceI* service);
+
 }  // namespace common_services

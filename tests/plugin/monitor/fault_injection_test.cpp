@@ -3,6 +3,7 @@
 // in the way the system would: a missing directory, a full disk, a refused
 // move), or the document's Kth write meets a full disk, or the upload
 // directory vanishes or turns into a file between its check and the move,
+// or the registry's files are damaged before the cycle's Nth registry read,
 // until a cycle runs with the fault never reached. For each: no crash, no
 // truncated document handed over, nothing left in the data directory, and
 // once the fault is gone exactly one complete report has been delivered.
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -225,56 +227,147 @@ TEST_F(FaultInjection, AnUploaderInstalledLaterFindsTheOneWaitingReport) {
   EXPECT_EQ(upload(uploads()[0]), complete);
 }
 
-// The registry's files changing under the agent: gone, cut short half-way
-// through a save, or overwritten with bytes that are no .reg file. The
-// cycle that meets them writes nothing it cannot stand behind; once the
-// files are whole again the next cycle delivers exactly one report.
-TEST_F(FaultInjection, RegistryFilesThatVanishOrAreCutShortLoseNoReport) {
+// The library's registry service with the registry's files damaged just
+// before its Nth call: what a save by another program, or a package
+// removing its keys, looks like from inside a cycle. The store behind the
+// service notices a changed file on its next call, so the damage is seen
+// by that call and every later one of the same cycle.
+class DisturbedRegistryServiceC final : public tnw::RegistryServiceI {
+ public:
+  DisturbedRegistryServiceC(int n, std::function<void()> damage)
+      : real_(*common_services::registryService()), n_(n), damage_(std::move(damage)) {}
+
+  bool fired() const { return fired_; }
+  std::string where() const { return where_; }
+
+  tnw::Status valueExists(tnw::RegKey r, tnw::TextI* k, tnw::TextI* v, int32_t a, int32_t b) override {
+    return at("valueExists"), real_.valueExists(r, k, v, a, b);
+  }
+  tnw::Status valueType(tnw::RegKey r, tnw::TextI* k, tnw::TextI* v, uint32_t* t) override {
+    return at("valueType"), real_.valueType(r, k, v, t);
+  }
+  tnw::Status readText(tnw::RegKey r, tnw::TextI* k, tnw::TextI* v, tnw::TextI** out) override {
+    return at("readText"), real_.readText(r, k, v, out);
+  }
+  tnw::Status readMultiString(tnw::RegKey r, tnw::TextI* k, tnw::TextI* v, tnw::TextI** items, int32_t capacity,
+                              int32_t* count) override {
+    return at("readMultiString"), real_.readMultiString(r, k, v, items, capacity, count);
+  }
+  tnw::Status enumValue(tnw::RegKey k, uint32_t i, tnw::TextI** name, uint32_t* type) override {
+    return at("enumValue"), real_.enumValue(k, i, name, type);
+  }
+  tnw::Status openSubKey(tnw::RegKey k, tnw::TextI* sub, tnw::RegKey* out) override {
+    return at("openSubKey"), real_.openSubKey(k, sub, out);
+  }
+  tnw::Status enumSubKey(tnw::RegKey k, uint32_t i, tnw::TextI** name) override {
+    return at("enumSubKey"), real_.enumSubKey(k, i, name);
+  }
+  tnw::Status closeKey(tnw::RegKey k) override { return at("closeKey"), real_.closeKey(k); }
+  tnw::TextI* rootName(tnw::RegKey r) override { return at("rootName"), real_.rootName(r); }
+  tnw::Status openKey(tnw::RegKey r, tnw::TextI* sub, uint32_t access, tnw::RegKey* out) override {
+    return at("openKey"), real_.openKey(r, sub, access, out);
+  }
+  tnw::Status reserved6() override { return real_.reserved6(); }
+  tnw::Status reserved9() override { return real_.reserved9(); }
+  tnw::Status reserved10() override { return real_.reserved10(); }
+  tnw::Status reserved11() override { return real_.reserved11(); }
+  tnw::Status reserved12() override { return real_.reserved12(); }
+  tnw::Status reserved13() override { return real_.reserved13(); }
+  tnw::Status reserved14() override { return real_.reserved14(); }
+  tnw::Status reserved15() override { return real_.reserved15(); }
+  tnw::Status reserved16() override { return real_.reserved16(); }
+  tnw::Status reserved17() override { return real_.reserved17(); }
+  tnw::Status reserved19() override { return real_.reserved19(); }
+  tnw::Status reserved20() override { return real_.reserved20(); }
+  tnw::Status reserved21() override { return real_.reserved21(); }
+
+ private:
+  void at(const char* slot) {
+    if (++count_ != n_) return;
+    fired_ = true;
+    where_ = slot + std::string(" (call ") + std::to_string(n_) + ")";
+    damage_();
+  }
+
+  tnw::RegistryServiceI& real_;
+  int n_;
+  std::function<void()> damage_;
+  int count_ = 0;
+  bool fired_ = false;
+  std::string where_;
+};
+
+// The registry's files changing under the agent in the middle of a cycle,
+// before each of its registry reads in turn: a file gone, cut short
+// half-way through a save or inside its header, overwritten with bytes that
+// are no .reg file, or the whole registry directory gone. The cycle that
+// meets them writes nothing it cannot stand behind; once the files are whole
+// again the next cycle delivers the whole desktop.
+TEST_F(FaultInjection, RegistryFilesChangingDuringACycleLoseNoReport) {
   const std::string complete = demoDocument({kLedger, kChart, kMail});
-  const std::string citrix = machine.path() + "/registry/20-citrix.reg";
-  const std::string whole = test_support::readFile(citrix);
+  const std::string registry = machine.path() + "/registry";
+  const std::string citrix = registry + "/20-citrix.reg";
+  const std::string agent = registry + "/10-tarnwell.reg";
+  const std::string wholeCitrix = test_support::readFile(citrix);
+  const std::string wholeAgent = test_support::readFile(agent);
+  const auto replace = [](const std::string& path, const std::string& bytes) {
+    std::error_code ec;
+    fs::remove(path, ec);
+    test_support::writeFile(path, bytes);
+  };
   const struct {
     const char* what;
-    std::string replacement;  // empty: the file is removed
+    std::function<void()> damage;
   } cases[] = {
-      {"removed", ""},
-      {"cut short half-way", whole.substr(0, whole.size() / 2)},
-      {"cut inside the header", whole.substr(0, 10)},
-      {"not a .reg file", std::string("\x00\xff\xfe[HKEY_\r\n\"=\"\x01", 14)},
+      {"the Citrix file removed", [&] { fs::remove(citrix); }},
+      {"the Citrix file cut short half-way", [&] { replace(citrix, wholeCitrix.substr(0, wholeCitrix.size() / 2)); }},
+      {"the Citrix file cut inside its header", [&] { replace(citrix, wholeCitrix.substr(0, 10)); }},
+      {"the Citrix file no .reg file", [&] { replace(citrix, std::string("\x00\xff\xfe[HKEY_\r\n\"=\"\x01", 14)); }},
+      {"the registry directory removed", [&] { fs::remove_all(registry); }},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    resetDesktop();
-    test_support::writeFile(citrix, whole);
-    common_services::registryContext()->reload();
-    RefM<VDIEndpointMonitor> monitor = new VDIEndpointMonitor;
-    monitor->initialise();
+    int reachedCalls = 0;
+    for (int n = 1;; ++n) {
+      SCOPED_TRACE(std::string(c.what) + ", before registry call " + std::to_string(n));
+      resetDesktop();
+      fs::create_directories(registry);
+      replace(citrix, wholeCitrix);
+      replace(agent, wholeAgent);
+      common_services::registryContext()->reload();
+      RefM<VDIEndpointMonitor> monitor = new VDIEndpointMonitor;
+      monitor->initialise();
 
-    std::error_code ec;
-    fs::remove(citrix, ec);
-    if (!c.replacement.empty()) test_support::writeFile(citrix, c.replacement);
-    common_services::registryContext()->reload();
-    monitor->runCycle();
-    EXPECT_TRUE(files(dataDirectory()).empty());
-    // Whatever it reported is a whole document.
-    for (const std::string& name : uploads()) {
-      const std::string text = upload(name);
-      EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?><vdiAccess ", 0), 0u) << name;
-      EXPECT_TRUE(text.size() > 14 && text.compare(text.size() - 14, 14, "</vdiAccess>\r\n") == 0) << name;
+      DisturbedRegistryServiceC disturbed(n, c.damage);
+      common_services::overrideRegistryService(&disturbed);
+      monitor->runCycle();
+      common_services::overrideRegistryService(nullptr);
+      SCOPED_TRACE("at " + (disturbed.fired() ? disturbed.where() : std::string("no call")));
+      EXPECT_TRUE(files(dataDirectory()).empty());
+      // Whatever it reported is a whole document.
+      for (const std::string& name : uploads()) {
+        const std::string text = upload(name);
+        EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?><vdiAccess ", 0), 0u) << name;
+        EXPECT_TRUE(text.size() > 14 && text.compare(text.size() - 14, 14, "</vdiAccess>\r\n") == 0) << name;
+      }
+
+      // The files whole again: the last report is the whole desktop.
+      fs::create_directories(registry);
+      replace(citrix, wholeCitrix);
+      replace(agent, wholeAgent);
+      monitor->runCycle();
+      EXPECT_TRUE(files(dataDirectory()).empty());
+      const std::vector<std::string> delivered = uploads();
+      ASSERT_FALSE(delivered.empty());
+      ASSERT_LE(delivered.size(), 2u);
+      std::vector<std::string> texts;
+      for (const std::string& name : delivered) texts.push_back(upload(name));
+      EXPECT_NE(std::find(texts.begin(), texts.end(), complete), texts.end());
+      if (!disturbed.fired()) break;  // the cycle made fewer reads than N: every read was tried
+      reachedCalls = n;
+      ASSERT_LT(n, 500) << "the cycle never ends without reaching the damage";
     }
-
-    test_support::writeFile(citrix, whole);
-    common_services::registryContext()->reload();
-    monitor->runCycle();
-    EXPECT_TRUE(files(dataDirectory()).empty());
-    // The damaged cycle may have reported the desktop as it then looked;
-    // the last report is the whole desktop again.
-    std::vector<std::string> delivered = uploads();
-    ASSERT_FALSE(delivered.empty());
-    ASSERT_LE(delivered.size(), 2u);
-    std::vector<std::string> texts;
-    for (const std::string& name : delivered) texts.push_back(upload(name));
-    EXPECT_NE(std::find(texts.begin(), texts.end(), complete), texts.end());
+    // A cycle reads the registry more than once, and the damage met each read.
+    EXPECT_GT(reachedCalls, 1) << c.what;
   }
 }
 
