@@ -66,6 +66,7 @@ int32_t VDIEndpointPluginC::Start() {
     if (!SpinLockC::tryAcquire(startLock_)) return kBusy;
     locked = true;
     running_.exchange(1);
+    runs_.fetch_add(1);  // after the word: see stopWith
     AgentStartupC startup;
     comTaken = true;
     // COM is balanced on each thread: the host's thread gives back what the
@@ -105,13 +106,26 @@ int32_t VDIEndpointPluginC::Start() {
   }
 }
 
-void VDIEndpointPluginC::stopWith(void (*acquire)(SpinLockWord&), bool awaitThread) {
+void VDIEndpointPluginC::stopWith(bool takeOverGoneOwner, bool awaitThread) {
   try {
+    // A Start on another host thread may have taken the start lock just
+    // before this Stop cleared the running word, and set the word just
+    // after: its run then holds the lock until some later Stop, and waiting
+    // for the lock alone would hang here. Start counts the run after setting
+    // the word, and the count is read here before clearing it; so when the
+    // count moves during the wait, the run counted is either one this clear
+    // reached (it ends by itself) or one that began after this Stop, which
+    // is not this Stop's to wait for.
+    const uint32_t run = runs_.load();
     running_.exchange(0);
-    acquire(conditionLock_);
+    if (takeOverGoneOwner)
+      SpinLockC::acquireUnlessOwnerGone(conditionLock_);
+    else
+      SpinLockC::acquire(conditionLock_);
     monitorCondition_.broadcast();
     SpinLockC::release(conditionLock_);
-    acquire(startLock_);  // the run holds it until its thread ends
+    // The run holds the start lock until its thread ends.
+    if (!SpinLockC::acquireUnless(startLock_, takeOverGoneOwner, [&] { return runs_.load() != run; })) return;
     SpinLockC::release(startLock_);
     // The thread released the lock as its last step in the agent; what is
     // left of it still runs this library's code. A host may unload the
@@ -127,12 +141,12 @@ void VDIEndpointPluginC::stopWith(void (*acquire)(SpinLockWord&), bool awaitThre
 }
 
 int32_t VDIEndpointPluginC::Stop() {
-  stopWith(&SpinLockC::acquire, true);
+  stopWith(false, true);
   return 0;
 }
 
 void VDIEndpointPluginC::stopForDetach(bool processEnding) {
-  stopWith(processEnding ? &SpinLockC::acquireUnlessOwnerGone : &SpinLockC::acquire, false);
+  stopWith(processEnding, false);
   skipStopInDestructor_ = true;
 }
 

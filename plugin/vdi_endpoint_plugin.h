@@ -39,7 +39,8 @@ class VDIEndpointPluginC final : public SecurityServicePluginI, public MonitorHo
   int32_t Start() override;
   // Clears the running word, wakes the monitor and waits until its thread
   // has ended (left this library's code, so the host may unload it next);
-  // returns at once when nothing runs.
+  // returns at once when nothing runs. A run that a Start on another host
+  // thread begins while this Stop waits is not waited for.
   int32_t Stop() override;
   int32_t Reserved7() override;
   bool Reserved8(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) override;
@@ -63,7 +64,9 @@ class VDIEndpointPluginC final : public SecurityServicePluginI, public MonitorHo
   SecurityServiceHostI* host() const { return host_; }
 
  private:
-  void stopWith(void (*acquire)(SpinLockWord&), bool awaitThread);
+  // takeOverGoneOwner: a start lock whose owner no longer runs is taken
+  // over instead of waited for (process end).
+  void stopWith(bool takeOverGoneOwner, bool awaitThread);
   // releaseCom: the start took its reference of the COM registry.
   int32_t failStart(bool releaseCom);
 
@@ -72,6 +75,10 @@ class VDIEndpointPluginC final : public SecurityServicePluginI, public MonitorHo
   SpinLockWord conditionLock_{0};
   ConditionC monitorCondition_;
   std::atomic<uint32_t> running_{0};
+  // Counts the runs begun (after their running word was set): a Stop that
+  // sees it move while it waits knows that the run it ended is over and that
+  // the new one began after it.
+  std::atomic<uint32_t> runs_{0};
   std::atomic<VDIEndpointMonitor*> monitor_{nullptr};
   // The run's thread (owned by the thread framework) and its identifier,
   // for Stop to wait for its end; null when no run was started.

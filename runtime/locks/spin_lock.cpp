@@ -52,12 +52,17 @@ bool SpinLockC::handOver(SpinLockWord& word, uint32_t newOwner) {
   return word.compare_exchange_strong(self, newOwner, std::memory_order_acq_rel, std::memory_order_relaxed);
 }
 
-void SpinLockC::acquireUnlessOwnerGone(SpinLockWord& word) {
+void SpinLockC::acquireUnlessOwnerGone(SpinLockWord& word) { acquireUnless(word, true, [] { return false; }); }
+
+bool SpinLockC::acquireUnless(SpinLockWord& word, bool takeOverGoneOwner, const std::function<bool()>& giveUp) {
   const uint32_t self = platform::currentThreadId();
   for (;;) {
-    if (exchange(word, 0, self)) return;
-    const uint32_t owner = word.load(std::memory_order_relaxed);
-    if (owner != 0 && owner != self && !platform::threadIsAlive(owner) && exchange(word, owner, self)) return;
+    if (exchange(word, 0, self)) return true;
+    if (takeOverGoneOwner) {
+      const uint32_t owner = word.load(std::memory_order_relaxed);
+      if (owner != 0 && owner != self && !platform::threadIsAlive(owner) && exchange(word, owner, self)) return true;
+    }
+    if (giveUp()) return false;
     waitRound(word);
   }
 }

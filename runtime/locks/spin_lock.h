@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 using SpinLockWord = std::atomic<uint32_t>;
 
@@ -26,6 +27,10 @@ class SpinLockC {
   // over (for process end, when Windows has already ended every other
   // thread, and for a thread that ended without releasing).
   static void acquireUnlessOwnerGone(SpinLockWord& word);
+  // acquire (or, with takeOverGoneOwner, acquireUnlessOwnerGone) that gives
+  // up, returning false, once giveUp() answers true; giveUp is asked between
+  // attempts, on the calling thread.
+  static bool acquireUnless(SpinLockWord& word, bool takeOverGoneOwner, const std::function<bool()>& giveUp);
 
   // Test hooks: the processor count the lock believes in (0: read the
   // system's again), and counters of polls and sleeps.

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -73,6 +75,54 @@ TEST(StartStopStress, FourHostThreadsAgainstOnePlugin) {
   EXPECT_EQ(plugin->startLock().load(), 0u);
   ThreadC::reapFinished();
   EXPECT_EQ(ThreadC::mapCount(), threadsBefore);
+  pluginDetach(false);
+  common_services::restoreErrorService();
+}
+
+// A Stop on one host thread while another host thread's Start is under
+// way, and no Stop after them: the Stop must return whichever comes first.
+// (A Start that took the start lock just before the Stop cleared the running
+// word, and set the word just after, once made that Stop wait for a run
+// nothing would end.) Each round ends its run from the test's thread.
+TEST(StartStopStress, AStopBesideAStartReturnsWithoutALaterStop) {
+  test_support::TempDirC machine;
+  common_services::overrideErrorService(nullptr, true);
+  test_support::setEnv("TNW_MACHINE_ROOT", machine.path());
+  TestHost host;
+  int32_t status = -1;
+  auto* plugin = static_cast<VDIEndpointPluginC*>(SecurityServicePluginInstance(&status, &host, nullptr));
+  ASSERT_NE(plugin, nullptr);
+
+  const int rounds = std::max(pairs() / 2, 1);
+  int stuck = 0;
+  for (int i = 0; i < rounds && stuck == 0; ++i) {
+    std::atomic<int> ready{0};
+    std::thread starter([&] {
+      ++ready;
+      while (ready.load() < 2) {
+      }
+      plugin->Start();
+    });
+    std::promise<void> stopped;
+    std::future<void> done = stopped.get_future();
+    std::thread stopper([&] {
+      ++ready;
+      while (ready.load() < 2) {
+      }
+      // A little later than the Start, so that it lands inside it as often
+      // as before it.
+      for (int spin = i % 64 * 50; spin > 0; --spin) std::atomic_signal_fence(std::memory_order_seq_cst);
+      plugin->Stop();
+      stopped.set_value();
+    });
+    starter.join();
+    if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready) ++stuck;
+    plugin->Stop();  // ends this round's run (and frees a stuck Stop)
+    stopper.join();
+  }
+  EXPECT_EQ(stuck, 0) << "a Stop waited for a run that began beside it";
+  EXPECT_FALSE(plugin->running());
+  EXPECT_EQ(plugin->startLock().load(), 0u);
   pluginDetach(false);
   common_services::restoreErrorService();
 }
