@@ -44,7 +44,10 @@ bool VDIEndpointMonitor::runCycle() {
   }
   const bool changed = lastCitrix_.differsFrom(citrix);
   const ArrayM<AppVApplicationInfo> fresh = applications.newerThan(lastApplications_);
-  if (!changed && fresh.isEmpty()) return true;
+  if (!changed && fresh.isEmpty()) {
+    uploader_.retryLaunch();
+    return true;
+  }
 
   lastCitrix_ = citrix;
   lastApplications_ = applications;

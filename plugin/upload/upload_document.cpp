@@ -80,6 +80,17 @@ void resetRulePreferences(EnvPreferencesC& preferences) {
   preferences.setExpandOnRead(expand);
 }
 
+void DocumentUploaderC::retryLaunch() {
+  if (launchStatus_ == uploader_launch::kStarted) return;
+  // Sent by some other run of the uploader meanwhile, or taken away:
+  // nothing waits for this agent's launch any more.
+  if (!fileService().isFile(lastTarget_)) {
+    launchStatus_ = uploader_launch::kStarted;
+    return;
+  }
+  launchStatus_ = uploader_launch::relaunchUploader(launchStatus_);
+}
+
 bool DocumentUploaderC::uploadDocument(const FileNameC& document) {
   EnvPreferencesC preferences;
   FileServiceI& files = fileService();
@@ -102,7 +113,7 @@ bool DocumentUploaderC::uploadDocument(const FileNameC& document) {
       handedOver = true;
       lastTarget_ = used;
       logG(0xE1B30016, "{e}About to start uploading file '%1$S'", ArgListC::of(used.toStringC()));
-      uploader_launch::launchUploader();
+      launchStatus_ = uploader_launch::launchUploader();
       logG(0xE1B3000E, "{i}Finished uploading endpoint data");
     }
   }

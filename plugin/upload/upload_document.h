@@ -9,7 +9,9 @@
 // cycle writes a complete document again. A name already waiting in the
 // upload directory is never replaced: the new document takes " (2)",
 // " (3)", ... before its extension. A failed launch of the uploader is not a
-// failed hand-off: the document waits for the uploader's next run.
+// failed hand-off: the document waits in the upload directory, and each
+// later cycle with nothing new starts the uploader again (retryLaunch) until
+// it starts or the document has gone from there.
 //
 // Monitor thread only.
 #pragma once
@@ -37,10 +39,16 @@ class DocumentUploaderC {
   // A run of failed hand-offs is logged once, at its first failure.
   bool uploadDocument(const FileNameC& document);
 
+  // After a failed launch of the uploader, while the last document handed
+  // over still waits in the upload directory: the launch again
+  // (relaunchUploader's logging). Does nothing otherwise.
+  void retryLaunch();
+
   // The name under which the last document was handed over (tests).
   const FileNameC& lastTarget() const { return lastTarget_; }
 
  private:
   bool failing_ = false;
   FileNameC lastTarget_;
+  int32_t launchStatus_ = 0;  // of the last launch; 0: started, or none yet
 };

@@ -131,4 +131,12 @@ int32_t launchUploader(const std::string& command) {
   return reportLaunch(command, launchThroughShell(command));
 }
 
+int32_t relaunchUploader(int32_t previous, const std::string& command) {
+  savedError.store(0, std::memory_order_relaxed);
+  const int32_t status = launchThroughShell(command);
+  if (status == previous) return status;
+  logMessage(0xE002008A, "{i}Execute \u201C%1$s\u201D", system8(command));
+  return reportLaunch(command, status);
+}
+
 }  // namespace uploader_launch

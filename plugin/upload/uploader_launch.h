@@ -29,6 +29,12 @@ inline constexpr int32_t kAccessDenied = 7;
 // the shell launch, then reportLaunch. Returns the launch status.
 int32_t launchUploader(const std::string& command = kUploaderCommand);
 
+// A launch again after one that failed with `previous`: logged as
+// launchUploader logs it, unless it fails with the same status again (that
+// failure was reported already; a retry every cycle must not fill the log).
+// Returns the launch status.
+int32_t relaunchUploader(int32_t previous, const std::string& command = kUploaderCommand);
+
 // The shell launch alone: a ProcessC made with the show-window option off
 // and busy-cursor feedback on (destroyed after the launch), the command
 // split (splitCommand), the program's short path when it has one (the file

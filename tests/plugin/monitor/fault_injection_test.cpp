@@ -20,6 +20,7 @@
 #include "files/file_service.h"
 #include "monitor_fixture.h"
 #include "plugin/monitor/vdi_endpoint_monitor.h"
+#include "runtime/threads/thread.h"
 
 namespace fs = std::filesystem;
 
@@ -211,7 +212,8 @@ TEST_F(FaultInjection, NoFaultOfAnyStepLosesOrTruncatesAReport) {
 }
 
 // The uploader missing, then installed: the document waits for it in the
-// upload directory, and the next cycle sends nothing twice.
+// upload directory; the cycles with nothing new start the uploader again,
+// quietly while it is still missing, until it starts; nothing is sent twice.
 TEST_F(FaultInjection, AnUploaderInstalledLaterFindsTheOneWaitingReport) {
   const std::string complete = demoDocument({kLedger, kChart, kMail});
   const std::string path = getenv("PATH") ? getenv("PATH") : "";
@@ -220,11 +222,45 @@ TEST_F(FaultInjection, AnUploaderInstalledLaterFindsTheOneWaitingReport) {
   monitor->initialise();
   monitor->runCycle();
   ASSERT_EQ(uploads().size(), 1u);
+  std::vector<std::string> messages = log();
+  EXPECT_NE(std::find(messages.begin(), messages.end(),
+                      "Execute returned \u201CFile Not Found:qbupload -r VdiAccess\u201D. "),
+            messages.end());
+
+  monitor->runCycle();  // still missing: tried again, not reported again
+  EXPECT_TRUE(log().empty());
+
   test_support::setEnv("PATH", path);
   monitor->runCycle();
+  EXPECT_EQ(log(), (std::vector<std::string>{"Execute \u201Cqbupload -r VdiAccess\u201D",
+                                              "Execute returned \u201CStarted Successfully\u201D. "}));
+  for (int i = 0; i < 500 && calls().empty(); ++i) ThreadC::sleep(10);
+  EXPECT_EQ(calls(), "-r VdiAccess\n");
   EXPECT_TRUE(files(dataDirectory()).empty());
   ASSERT_EQ(uploads().size(), 1u);
   EXPECT_EQ(upload(uploads()[0]), complete);
+
+  monitor->runCycle();  // started: nothing to do
+  EXPECT_TRUE(log().empty());
+  EXPECT_EQ(uploads().size(), 1u);
+}
+
+// An uploader that never started while the waiting document was sent by
+// another run of it (or taken away): nothing is started for it any more.
+TEST_F(FaultInjection, NoRetryOnceTheWaitingReportHasGone) {
+  test_support::setEnv("PATH", scratch.path());
+  RefM<VDIEndpointMonitor> monitor = new VDIEndpointMonitor;
+  monitor->initialise();
+  monitor->runCycle();
+  ASSERT_EQ(uploads().size(), 1u);
+  fs::remove(uploadDirectory() + "/" + uploads()[0]);
+  test_support::setEnv("PATH", scratch.path() + ":" + tools.path());
+  log();
+  monitor->runCycle();
+  monitor->runCycle();
+  EXPECT_TRUE(log().empty());
+  ThreadC::sleep(100);
+  EXPECT_TRUE(calls().empty());
 }
 
 // The library's registry service with the registry's files damaged just
