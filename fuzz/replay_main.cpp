@@ -1,8 +1,10 @@
 // Runs a fuzz target's entry point over files, as the normal test suite
 // does with each target's seed corpus and regression inputs: every argument
 // is a file or a directory (read recursively; a missing one counts as
-// empty). Exit 0 when every input went through; an input that breaks a
-// property aborts, as it would under libFuzzer.
+// empty). Exit 0 when every input went through and there was at least one:
+// a run over nothing (a moved corpus, a wrong path) proves nothing and
+// fails. An input that breaks a property aborts, as it would under
+// libFuzzer.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -53,5 +55,6 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("replayed %zu inputs\n", count);
-  return ok ? 0 : 1;
+  if (count == 0) std::fprintf(stderr, "no input to replay\n");
+  return ok && count > 0 ? 0 : 1;
 }
