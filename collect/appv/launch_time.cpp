@@ -23,7 +23,9 @@ bool zoneOffset(std::string_view zone, bool iso, int32_t& minutes) {
       zone.remove_prefix(7);
     }
     if (zone.empty()) return true;
-    if (zone.size() != 4 || (zone[0] != '+' && zone[0] != '-') || !readDigits(zone, 1, 3, minutes)) return false;
+    // As wide as the date-time reader takes it (Wine writes two digits);
+    // a day or more is no zone, as for the rendering.
+    if ((zone[0] != '+' && zone[0] != '-') || !readCimOffset(zone, 1, minutes) || minutes >= 24 * 60) return false;
   }
   if (zone[0] == '-') minutes = -minutes;
   return true;

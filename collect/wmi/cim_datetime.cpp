@@ -10,10 +10,7 @@ bool readDigits(std::string_view s, size_t at, size_t count, int32_t& value) {
   return true;
 }
 
-namespace {
-
-// Any number of digits, at least one; a value past kCap stays kCap.
-bool readOffset(std::string_view s, size_t at, int32_t& value) {
+bool readCimOffset(std::string_view s, size_t at, int32_t& value) {
   constexpr int32_t kCap = 99999;
   if (at >= s.size()) return false;
   value = 0;
@@ -25,15 +22,13 @@ bool readOffset(std::string_view s, size_t at, int32_t& value) {
   return true;
 }
 
-}  // namespace
-
 bool readCimDateTime(std::string_view cim, CimDateTimeC& out) {
   CimDateTimeC t;
   int32_t micro = 0;
   if (cim.size() < 23 || !readDigits(cim, 0, 4, t.year) || !readDigits(cim, 4, 2, t.month) ||
       !readDigits(cim, 6, 2, t.day) || !readDigits(cim, 8, 2, t.hour) || !readDigits(cim, 10, 2, t.minute) ||
       !readDigits(cim, 12, 2, t.second) || cim[14] != '.' || !readDigits(cim, 15, 6, micro) ||
-      (cim[21] != '+' && cim[21] != '-') || !readOffset(cim, 22, t.offsetMinutes))
+      (cim[21] != '+' && cim[21] != '-') || !readCimOffset(cim, 22, t.offsetMinutes))
     return false;
   if (cim[21] == '-') t.offsetMinutes = -t.offsetMinutes;
   out = t;

@@ -15,6 +15,11 @@ struct CimDateTimeC {
 // unless they are all there and all digits.
 bool readDigits(std::string_view text, size_t at, size_t count, int32_t& value);
 
+// The offset digits of a CIM date-time, from `at` to the end of `text`, as
+// readCimDateTime reads them (any count, at least one; past 99999 the value
+// stays 99999); false when there are none or one is not a digit.
+bool readCimOffset(std::string_view text, size_t at, int32_t& minutes);
+
 // The fields of the full form: 14 digits of date and time, the
 // microseconds (not kept) and from position 21 a signed offset in minutes,
 // read as a number whatever its count of digits: Windows writes three,

@@ -38,7 +38,11 @@ TEST(LaunchTime, ReadsBothFormsOnTheRealInstant) {
       {"20240115T140005+0530", true, 0},
       {"20240115T083004Z", true, -1},
       {"20240116T003005+1600", true, 0},        // offsets beyond a day's hours still count minutes
-      {"20240115083005.000000+1440", false, 0},
+      {"20240115093005.000000+60", true, 0},    // Wine's two digits
+      {"20240115083005.000000+00", true, 0},
+      {"20240115093005.000000+0060", true, 0},
+      {"20240115083005.000000+1440", false, 0},  // a day or more is no zone
+      {"20240115083005.000000+", false, 0},
       {"20240115T083005", false, 0},            // the rendered form always has a zone
       {"20240115T083005+01", false, 0},
       {"20240115T083005+0160", false, 0},
