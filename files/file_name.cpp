@@ -29,6 +29,13 @@ std::string FileNameC::nativePath() const {
 }
 
 FileNameC FileNameC::parent() const {
+  // The "\\?\" prefix is no directory: the parent is that of the name
+  // behind it, with the prefix again ("\\?\C:\x" gives "\\?\C:\").
+  if (prefix_) {
+    const FileNameC behind(text_.substr(4));
+    const FileNameC up = behind.isRoot() ? behind : behind.parent();
+    return up.isEmpty() ? FileNameC() : FileNameC(text_.substr(0, 4) + up.text_);
+  }
   std::string t = text_;
   while (t.size() > 1 && t.back() == '\\' && !(t.size() == 3 && isDrive(t))) t.pop_back();
   const size_t at = t.rfind('\\');

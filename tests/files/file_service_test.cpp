@@ -26,8 +26,15 @@ TEST(FileNameC, ParsesDrivesSharesAndBothSeparators) {
       {"relative\\dir", "relative\\dir", false, false, "relative"},
       {"a//b", "a\\b", false, false, "a"},
       {"\\\\?\\C:\\", "\\\\?\\C:\\", true, true, ""},
+      {"\\\\?\\C:\\x", "\\\\?\\C:\\x", true, false, "\\\\?\\C:\\"},
+      {"\\\\?\\C:\\x\\y", "\\\\?\\C:\\x\\y", true, false, "\\\\?\\C:\\x"},
+      {"\\\\?\\UNC\\server\\share\\d", "\\\\?\\UNC\\server\\share\\d", true, false,
+       "\\\\?\\UNC\\server\\share"},
       {"", "", false, true, ""},
   };
+  // A drive's root is its own parent, behind the prefix too.
+  EXPECT_EQ(FileNameC(std::string("C:\\")).parent().text(), "C:\\");
+  EXPECT_EQ(FileNameC(std::string("\\\\?\\C:\\")).parent().text(), "\\\\?\\C:\\");
   for (const auto& c : cases) {
     FileNameC n{std::string(c.in)};
     EXPECT_EQ(n.text(), c.text) << c.in;
