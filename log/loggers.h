@@ -21,7 +21,7 @@ class log_LoggerC {
   virtual ~log_LoggerC() = default;
   virtual void log(const log_LogEntryC& entry) = 0;
   virtual bool isOpen() const = 0;
-  // The filter specification this logger wants for a "LogLevel" value.
+  // The filter text this logger wants for a "LogLevel" value.
   virtual StringC preferredLevel(const StringC& spec) { return spec; }
   const KVAStringC& name() const { return name_; }
 

@@ -2,7 +2,8 @@
 // letter from "A" to "z" (58 codes, the six between "Z" and "a" included);
 // bit n of a letter's mask enables that letter with number n.
 //
-// Specification grammar: letters, each optionally followed by numbers:
+// Filter grammar: letters, each optionally followed by numbers (any other
+// character after a letter is passed over, so "G P" enables only P):
 //   G          every G number          G0-3,P2   G 0 to 3 and P 2
 //   GP         all of G and P          G5-       G 5 to 31
 //   A-z        every letter A to z, both ends included

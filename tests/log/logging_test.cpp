@@ -17,7 +17,7 @@
 
 namespace {
 
-TEST(TraceFilter, Specifications) {
+TEST(TraceFilter, FilterTexts) {
   struct Case {
     const char* spec;
     bool ok;
@@ -33,6 +33,7 @@ TEST(TraceFilter, Specifications) {
       {"G5-,P", true, {{'G', 31}, {'P', 0}}, {{'G', 0}}},
       {"G40,2", true, {{'G', 2}}, {{'G', 8}, {'G', 0}}},  // 40 is ignored
       {"G3-40", true, {{'G', 3}, {'G', 31}}, {{'G', 2}}},
+      {"G P", true, {{'P', 0}}, {{'G', 0}}},  // a blank after a letter is passed over, the letter with it
       {"G1 P-3", false, {{'G', 1}}, {{'P', 0}}},             // "-" then a digit: the parse stops
       {"", true, {}, {{'G', 0}}},
   };
