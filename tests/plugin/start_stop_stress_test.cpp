@@ -1,16 +1,18 @@
 // Start and Stop from four host threads at once against the one plug-in:
 // VDI_STRESS_PAIRS pairs in all (the build's default when unset; 10,000 for
-// the full stress run). ThreadSanitizer runs
-// it in the tsan preset. Whatever the interleaving, every call answers: a
-// Start 0, or 1234 when another host thread held the start lock at that
-// moment; every Stop 0. At the end nothing runs, no lock is held and no
-// thread is left.
+// the full stress run; a quarter of them with runs stopped in their
+// cycles). ThreadSanitizer runs it in the tsan preset. Whatever the
+// interleaving, every call answers: a Start 0, or 1234 when another host
+// thread held the start lock at that moment; every Stop 0. At the end
+// nothing runs, no lock is held, no thread is left and every document
+// written is whole and handed over.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <future>
 #include <thread>
 #include <vector>
@@ -22,6 +24,8 @@
 #include "test_support.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 class TestHost final : public SecurityServiceHostI {
  public:
@@ -36,6 +40,41 @@ int pairs() {
   return n > 0 ? n : VDI_STRESS_DEFAULT_PAIRS;
 }
 
+struct PairCountsC {
+  int started = 0, busy = 0, otherStarts = 0, failedStops = 0;
+};
+
+// `total` Start/Stop pairs from four host threads against `plugin`; a
+// started run is left going for 0, 1/4, 2/4, ... 7/4 of `hold` before its
+// Stop.
+PairCountsC startAndStopFromFourThreads(VDIEndpointPluginC* plugin, int total,
+                                        std::chrono::microseconds hold = {}) {
+  constexpr int kThreads = 4;
+  const int each = std::max(total / kThreads, 1);
+  std::atomic<int> started{0}, busy{0}, otherStarts{0}, failedStops{0};
+  std::vector<std::thread> hosts;
+  for (int t = 0; t < kThreads; ++t)
+    hosts.emplace_back([&] {
+      for (int i = 0; i < each; ++i) {
+        const int32_t answer = plugin->Start();
+        if (answer == 0) {
+          ++started;
+          if (hold.count() > 0) std::this_thread::sleep_for(hold * (i % 8) / 4);
+        }
+        else if (answer == VDIEndpointPluginC::kBusy)
+          ++busy;
+        else
+          ++otherStarts;
+        if (plugin->Stop() != 0) ++failedStops;
+      }
+    });
+  for (std::thread& h : hosts) h.join();
+  EXPECT_EQ(started.load() + busy.load() + otherStarts.load(), kThreads * each);
+  return {started.load(), busy.load(), otherStarts.load(), failedStops.load()};
+}
+
+// An empty machine: every run waits out its (default, 60 s) start-up delay,
+// so each Stop meets a thread in that wait.
 TEST(StartStopStress, FourHostThreadsAgainstOnePlugin) {
   test_support::TempDirC machine;
   common_services::overrideErrorService(nullptr, true);
@@ -47,35 +86,84 @@ TEST(StartStopStress, FourHostThreadsAgainstOnePlugin) {
   ThreadC::reapFinished();
   const uint32_t threadsBefore = std::max<uint32_t>(ThreadC::mapCount(), 1);  // the map's own record
 
-  constexpr int kThreads = 4;
-  const int each = pairs() / kThreads;
-  std::atomic<int> started{0}, busy{0}, otherStarts{0}, failedStops{0};
-  std::vector<std::thread> hosts;
-  for (int t = 0; t < kThreads; ++t)
-    hosts.emplace_back([&] {
-      for (int i = 0; i < each; ++i) {
-        const int32_t answer = plugin->Start();
-        if (answer == 0)
-          ++started;
-        else if (answer == VDIEndpointPluginC::kBusy)
-          ++busy;
-        else
-          ++otherStarts;
-        if (plugin->Stop() != 0) ++failedStops;
-      }
-    });
-  for (std::thread& h : hosts) h.join();
-
-  EXPECT_EQ(otherStarts.load(), 0);
-  EXPECT_EQ(started.load() + busy.load(), kThreads * each);
-  EXPECT_GT(started.load(), 0);
-  EXPECT_EQ(failedStops.load(), 0);
+  const PairCountsC counts = startAndStopFromFourThreads(plugin, pairs());
+  EXPECT_EQ(counts.otherStarts, 0);
+  EXPECT_GT(counts.started, 0);
+  EXPECT_EQ(counts.failedStops, 0);
   // Every Stop waited for the run it ended; the last one ended the last run.
   EXPECT_FALSE(plugin->running());
   EXPECT_EQ(plugin->startLock().load(), 0u);
   ThreadC::reapFinished();
   EXPECT_EQ(ThreadC::mapCount(), threadsBefore);
   pluginDetach(false);
+  common_services::restoreErrorService();
+}
+
+// The demo desktop with no start-up delay (and at normal priority, so that
+// a busy machine does not keep the runs from their cycles): runs are in their cycles
+// (collecting, writing and handing over documents) when the Stops come. A
+// Stop waits for a cycle under way, so no run leaves a document behind in
+// the data directory or a cut one in the upload directory. A quarter of
+// the pairs: every run writes a document.
+TEST(StartStopStress, FourHostThreadsStoppingRunsInTheirCycles) {
+  test_support::TempDirC machine;
+  fs::copy(VDI_DEMO_DIR, machine.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  fs::remove_all(machine.path() + "/bin");  // no uploader: the documents stay where the test can read them
+  test_support::writeFile(machine.path() + "/registry/90-no-delay.reg",
+                          "Windows Registry Editor Version 5.00\r\n\r\n"
+                          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Tarnwell Corp\\Tarnwell\\VDI Endpoint "
+                          "Agent\\CurrentVersion]\r\n\"Delay\"=dword:00000000\r\n\"LowProfile\"=\"False\"\r\n");
+  common_services::overrideErrorService(nullptr, true);
+  test_support::setEnv("TNW_MACHINE_ROOT", machine.path());
+  common_services::registryContext()->reload();
+  TestHost host;
+  int32_t status = -1;
+  auto* plugin = static_cast<VDIEndpointPluginC*>(SecurityServicePluginInstance(&status, &host, nullptr));
+  ASSERT_NE(plugin, nullptr);
+
+  // Documents handed over, and any document elsewhere.
+  const auto documents = [&](std::vector<fs::path>* elsewhere) {
+    int handedOver = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(machine.path() + "/drive_c")) {
+      if (!entry.is_regular_file() || entry.path().extension() != ".vdi") continue;
+      if (entry.path().parent_path().filename() == "VdiAccess")
+        ++handedOver;
+      else if (elsewhere)
+        elsewhere->push_back(entry.path());
+    }
+    return handedOver;
+  };
+  // How long a run takes to its first document on this build and machine
+  // (sanitizers make it ten times longer): the holds are fractions of that,
+  // so the Stops land before, inside and after the first cycles.
+  const auto begin = std::chrono::steady_clock::now();
+  ASSERT_EQ(plugin->Start(), 0);
+  while (documents(nullptr) == 0 && std::chrono::steady_clock::now() - begin < std::chrono::seconds(30))
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  const auto firstDocument =
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin);
+  ASSERT_EQ(plugin->Stop(), 0);
+  ASSERT_EQ(documents(nullptr), 1) << "a run on the demo desktop reports it";
+
+  const PairCountsC counts = startAndStopFromFourThreads(plugin, std::max(pairs() / 4, 4), firstDocument);
+  EXPECT_EQ(counts.otherStarts, 0);
+  EXPECT_GT(counts.started, 0);
+  EXPECT_EQ(counts.failedStops, 0);
+  EXPECT_FALSE(plugin->running());
+  EXPECT_EQ(plugin->startLock().load(), 0u);
+  pluginDetach(false);
+
+  // Every document is in the upload directory, and whole.
+  std::vector<fs::path> elsewhere;
+  const int handedOver = documents(&elsewhere);
+  EXPECT_GT(handedOver, 1) << "no run of the stress reached its cycle";
+  EXPECT_TRUE(elsewhere.empty()) << elsewhere.front();
+  for (const auto& entry : fs::recursive_directory_iterator(machine.path() + "/drive_c")) {
+    if (!entry.is_regular_file() || entry.path().extension() != ".vdi") continue;
+    const std::string text = test_support::readFile(entry.path().string());
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?><vdiAccess ", 0), 0u) << entry.path();
+    EXPECT_TRUE(text.size() > 14 && text.compare(text.size() - 14, 14, "</vdiAccess>\r\n") == 0) << entry.path();
+  }
   common_services::restoreErrorService();
 }
 
