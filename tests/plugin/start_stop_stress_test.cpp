@@ -181,7 +181,7 @@ TEST(StartStopStress, AStopBesideAStartReturnsWithoutALaterStop) {
   auto* plugin = static_cast<VDIEndpointPluginC*>(SecurityServicePluginInstance(&status, &host, nullptr));
   ASSERT_NE(plugin, nullptr);
 
-  const int rounds = std::max(pairs() / 2, 1);
+  const int rounds = std::max(pairs() / 4, 1);
   int stuck = 0;
   for (int i = 0; i < rounds && stuck == 0; ++i) {
     std::atomic<int> ready{0};
