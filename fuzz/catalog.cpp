@@ -5,11 +5,13 @@
 // then every entry's identifier finds the bytes at its offset (or nothing
 // when they lie past the end), an identifier between two entries finds
 // nothing, and every text found parses as a message record with a status
-// in 0..5. A read past the file's end or the index would be caught by the
+// in 0..5, its text re-encoded from the catalog's encoding (chosen by the
+// input). A read past the file's end or the index would be caught by the
 // sanitizers.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/utf8.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/fuzz_scratch.h"
 #include "runtime/messages/err_catalog.h"
@@ -62,14 +65,27 @@ const std::string& scratchFile() {
   return path;
 }
 
-void checkText(const ErrCatalogC& catalog, uint32_t id, const std::string& expected, bool present) {
+// The catalog's texts are UTF-8, or (the log catalog) in the system's 8-bit
+// code page, which a fetch re-encodes: the text is then well-formed UTF-8,
+// ASCII passes unchanged, and encoding it back gives the stored bytes
+// unless some of them had no character (U+FFFD).
+void checkText(const ErrCatalogC& catalog, const char* encoding, uint32_t id, const std::string& expected,
+               bool present) {
   bool found = false;
   const message_record::ParsedC r = catalog.fetchMessage(id, "{w}default", "WE", &found);
   FUZZ_CHECK(found == present, "a fetch finds exactly the entries the file holds");
   FUZZ_CHECK(r.status >= 0 && r.status <= 5, "a status is a kind");
   if (present) {
     const message_record::ParsedC direct = message_record::parse(expected, "WE");
-    FUZZ_CHECK(r.text == direct.text && r.status == direct.status, "a fetch gives the stored record");
+    FUZZ_CHECK(r.status == direct.status, "a fetch gives the stored record's status");
+    if (std::string_view(encoding) == "utf8" ||
+        std::all_of(direct.text.begin(), direct.text.end(), [](char c) { return (c & 0x80) == 0; })) {
+      FUZZ_CHECK(r.text == direct.text, "a fetch gives the stored record's text");
+    } else {
+      FUZZ_CHECK(common::utf8::wellFormed(r.text), "a re-encoded text is UTF-8");
+      if (r.text.find("\xEF\xBF\xBD") == std::string::npos)
+        FUZZ_CHECK(StringC::fromUtf8(r.text).encode(encoding) == direct.text, "a re-encoded text encodes back");
+    }
   } else {
     FUZZ_CHECK(r.text == "default" && r.status == 3, "a miss gives the default");
   }
@@ -88,7 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   std::vector<EntryT> entries;
   const bool valid = readIndex(data, size, entries);
-  ErrCatalogC catalog(path);
+  // The last byte chooses the encoding; it stays part of the file.
+  const char* const encoding = size && (data[size - 1] & 1) ? "system-8" : "utf8";
+  ErrCatalogC catalog(path, encoding);
   std::remove(path.c_str());  // the open file stays readable
   FUZZ_CHECK(catalog.isOpen() == valid, "the catalog opens exactly when its index is sound");
   if (!valid) {
@@ -111,17 +129,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (inFile) {
       const std::string stored = e.length ? std::string(reinterpret_cast<const char*>(data) + e.offset, e.length) : std::string();
       FUZZ_CHECK(text == stored, "the text is the bytes at the entry's offset");
-      checkText(catalog, id, stored, true);
+      checkText(catalog, encoding, id, stored, true);
     } else {
-      checkText(catalog, id, std::string(), false);
+      checkText(catalog, encoding, id, std::string(), false);
     }
     // The next message number, unless it is the next entry's.
     if (e.message < 0xFFFF) {
       const bool taken = i + 1 < entries.size() && entries[i + 1].set == e.set && entries[i + 1].message == e.message + 1;
-      if (!taken) checkText(catalog, id + 1, std::string(), false);
+      if (!taken) checkText(catalog, encoding, id + 1, std::string(), false);
     }
   }
   // Identifiers without the catalog bit are never looked up.
-  checkText(catalog, 0xC1B30001u, std::string(), false);
+  checkText(catalog, encoding, 0xC1B30001u, std::string(), false);
   return 0;
 }

@@ -4,13 +4,16 @@
 // and number; the filter written back as a canonical text (letters with
 // explicit bit ranges) parses to the very same masks, so nothing the parser
 // accepted depends on the shape of the text that produced it. The instance
-// filters exactly as its text says.
+// filters exactly as its text says, and takes a short number, and nothing
+// else, as its depth multiplier.
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "common/utf8.h"
 #include "fuzz/fuzz_check.h"
 #include "log/loggers.h"
 #include "log/trace_filter.h"
@@ -58,13 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // "LogLevel", then after a line feed (optional) "TraceDepthMultiplier".
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const size_t feed = input.find('\n');
-  const std::string_view spec = input.substr(0, feed);
+  const std::string_view filter = input.substr(0, feed);
   const std::string_view depth = feed == std::string_view::npos ? std::string_view() : input.substr(feed + 1);
   TraceC t;
-  const bool ok = t.parse(spec);
+  const bool ok = t.parse(filter);
   TraceC twice;
   twice.parse("A-z");
-  FUZZ_CHECK(twice.parse(spec) == ok, "a parse does not depend on what was set before");
+  FUZZ_CHECK(twice.parse(filter) == ok, "a parse does not depend on what was set before");
   for (int c = 'A'; c <= 'z'; ++c)
     FUZZ_CHECK(twice.mask(static_cast<char>(c)) == t.mask(static_cast<char>(c)), "a parse starts from nothing");
 
@@ -92,20 +95,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int c = 'A'; c <= 'z'; ++c)
     FUZZ_CHECK(again.mask(static_cast<char>(c)) == t.mask(static_cast<char>(c)), "the canonical text keeps every mask");
 
-  // The instance the log manager builds for each logger reads the same
-  // filter, and a multiplier only when it is a small number.
-  const StringC specText = StringC::fromUtf8(spec);
+  // The instance the log manager builds for each logger reads the text
+  // through StringC and the logger's preference: for a text that survives
+  // UTF-8 whole, it must filter as the raw bytes parsed above do.
+  const StringC filterText = StringC::fromUtf8(filter);
   const StringC depthText = StringC::fromUtf8(depth);
-  const log_LogInstanceC instance(std::make_unique<NullLogger>(), specText, depthText);
-  TraceC same;
-  same.parse(specText.utf8());
-  for (int c = 'A'; c <= 'z'; ++c)
-    for (int32_t n = 0; n < 32; ++n)
-      FUZZ_CHECK(instance.accepts(c, n) == same.accepts(c, n), "the instance filters as its text says");
+  const log_LogInstanceC instance(std::make_unique<NullLogger>(), filterText, depthText);
+  if (common::utf8::wellFormed(filter) && filter.find('\0') == std::string_view::npos)
+    for (int c = 'A'; c <= 'z'; ++c)
+      for (int32_t n = 0; n < 32; ++n)
+        FUZZ_CHECK(instance.accepts(c, n) == t.accepts(c, n), "the instance filters as its text says");
+
+  // The multiplier: a short decimal number is taken as its value, anything
+  // else leaves the default an empty text gives; the value written back as
+  // text gives itself again.
   const int m = instance.filter().depthMultiplier();
-  const std::string_view d = depthText.utf8();
-  const bool number = !d.empty() && d.size() < 6 && d.find_first_not_of("0123456789") == std::string_view::npos;
-  FUZZ_CHECK(number ? m == static_cast<int>(depthText.toInt64()) : m == 2, "the multiplier is the number or 2");
-  FUZZ_CHECK(m >= 0 && m <= 99999, "the multiplier stays small");
+  const int byDefault = log_LogInstanceC(std::make_unique<NullLogger>(), filterText, StringC()).filter().depthMultiplier();
+  int value = -1;
+  const bool digitsOnly = !depth.empty() && depth.size() <= 5 && (depth[0] >= '0' && depth[0] <= '9') &&
+                          std::from_chars(depth.data(), depth.data() + depth.size(), value).ptr == depth.data() + depth.size();
+  if (digitsOnly) FUZZ_CHECK(m == value, "a short number is the multiplier");
+  if (depth.find_first_not_of("0123456789") != std::string_view::npos || depth.empty())
+    FUZZ_CHECK(m == byDefault, "a text that is not a number keeps the default");
+  const StringC written = StringC::fromUtf8(std::to_string(m));
+  FUZZ_CHECK(log_LogInstanceC(std::make_unique<NullLogger>(), filterText, written).filter().depthMultiplier() == m,
+             "the multiplier written back gives itself");
   return 0;
 }

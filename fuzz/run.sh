@@ -4,7 +4,12 @@
 # Each target runs for SECONDS on a working corpus, build/fuzz/work/NAME,
 # seeded from fuzz/corpus/NAME and kept between runs (what a run finds stays
 # there; fuzz/minimise.sh merges it, minimised, into the kept corpus), with
-# fuzz/dict/NAME.dict when there is one. A crash or a failed property leaves
+# fuzz/dict/NAME.dict when there is one, and the libFuzzer options listed
+# in fuzz/options/NAME (one a line, "#" lines ignored) when there is such a
+# file: a target whose input must pass a limit of its reader (the 64 KiB
+# lines of preference files and of the sessions table, the .reg loader's
+# physical line and regdump's wrapping of longer ones) raises -max_len
+# there, since the default stays near 4 KB. A crash or a failed property leaves
 # its input in BUILD_DIR/artifacts/NAME/ and makes the run fail; the input
 # then belongs under tests/fuzz/NAME/ with the fix.
 set -eu
@@ -12,6 +17,7 @@ build=$1
 seconds=$2
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
+options() { [ -f "$here/options/$1" ] && grep -v '^#' "$here/options/$1" | tr '\n' ' ' || true; }
 if [ $# -eq 0 ]; then
   set -- $(cd "$here" && ls *.cpp | sed -n 's/\.cpp$//p' | grep -v '^replay_main$')
 fi
@@ -24,9 +30,10 @@ for name in "$@"; do
   [ -d "$here/corpus/$name" ] && cp -n "$here/corpus/$name"/* "$work"/ 2>/dev/null || true
   dict=""
   [ -f "$here/dict/$name.dict" ] && dict="-dict=$here/dict/$name.dict"
+  options=$(options "$name")
   log="$build/work/$name.log"
   if "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts/" \
-       -rss_limit_mb=2048 -timeout=10 $dict "$work" > "$log" 2>&1; then
+       -rss_limit_mb=2048 -timeout=10 $dict $options "$work" > "$log" 2>&1; then
     status=ok
   else
     status=FAILED

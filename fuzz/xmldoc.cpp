@@ -32,8 +32,19 @@ bool isXmlChar(char32_t c) {
          (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-bool nameStart(char32_t c) { return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0xC0; }
-bool nameChar(char32_t c) { return nameStart(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7; }
+// XML 1.0 (fifth edition) NameStartChar and NameChar: a writer that let
+// through, say, U+00D7, U+037E or U+FFFE in a name would be caught here.
+bool nameStart(char32_t c) {
+  return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xD6) ||
+         (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
+         (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+         (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+         (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+bool nameChar(char32_t c) {
+  return nameStart(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 || (c >= 0x300 && c <= 0x36F) ||
+         (c >= 0x203F && c <= 0x2040);
+}
 
 // A reader of the stream's output; false at the first thing a parser would
 // refuse.

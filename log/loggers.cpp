@@ -124,16 +124,16 @@ void log_LogDynamicProxyLoggerC::log(const log_LogEntryC& entry) {
        entry.args().abi());
 }
 
-StringC log_LogDynamicProxyLoggerC::preferredLevel(const StringC& spec) {
-  if (!preferred_) return spec;
-  const char* r = preferred_(spec.c_str());
-  return r ? StringC::fromUtf8(r) : spec;
+StringC log_LogDynamicProxyLoggerC::preferredLevel(const StringC& filterText) {
+  if (!preferred_) return filterText;
+  const char* r = preferred_(filterText.c_str());
+  return r ? StringC::fromUtf8(r) : filterText;
 }
 
-log_LogInstanceC::log_LogInstanceC(std::unique_ptr<log_LoggerC> logger, const StringC& spec,
+log_LogInstanceC::log_LogInstanceC(std::unique_ptr<log_LoggerC> logger, const StringC& filterText,
                                    const StringC& depthMultiplier)
-    : logger_(std::move(logger)), spec_(logger_->preferredLevel(spec)) {
-  filter_.parse(spec_.utf8());
+    : logger_(std::move(logger)), filterText_(logger_->preferredLevel(filterText)) {
+  filter_.parse(filterText_.utf8());
   const std::string m = depthMultiplier.toUtf8();
   if (!m.empty() && m.find_first_not_of("0123456789") == std::string::npos && m.size() < 6)
     filter_.setDepthMultiplier(static_cast<int>(depthMultiplier.toInt64()));

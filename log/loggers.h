@@ -22,7 +22,7 @@ class log_LoggerC {
   virtual void log(const log_LogEntryC& entry) = 0;
   virtual bool isOpen() const = 0;
   // The filter text this logger wants for a "LogLevel" value.
-  virtual StringC preferredLevel(const StringC& spec) { return spec; }
+  virtual StringC preferredLevel(const StringC& filterText) { return filterText; }
   const KVAStringC& name() const { return name_; }
 
  private:
@@ -66,13 +66,13 @@ class log_LogDynamicProxyLoggerC final : public log_LoggerC {
   using FinalizeFn = void (*)();
   using LogFn = void (*)(int32_t set, int32_t message, int32_t status, const char* text,
                          const log_LogContextC* context, const char* defaultText, const tnw::ArgList* args);
-  using PreferredLevelFn = const char* (*)(const char* spec);
+  using PreferredLevelFn = const char* (*)(const char* filterText);
 
   explicit log_LogDynamicProxyLoggerC(const KVAStringC& library);
   ~log_LogDynamicProxyLoggerC() override;
   void log(const log_LogEntryC& entry) override;
   bool isOpen() const override { return library_.isLoaded(); }
-  StringC preferredLevel(const StringC& spec) override;
+  StringC preferredLevel(const StringC& filterText) override;
 
  private:
   DynLoadC library_;
@@ -86,14 +86,14 @@ class log_LogDynamicProxyLoggerC final : public log_LoggerC {
 class log_LogInstanceC {
  public:
   // depthMultiplier: "TraceDepthMultiplier" when it is a number, else 2.
-  log_LogInstanceC(std::unique_ptr<log_LoggerC> logger, const StringC& spec, const StringC& depthMultiplier = StringC());
+  log_LogInstanceC(std::unique_ptr<log_LoggerC> logger, const StringC& filterText, const StringC& depthMultiplier = StringC());
   bool accepts(int letter, int32_t number) const { return filter_.accepts(letter, number); }
   log_LoggerC& logger() { return *logger_; }
-  const StringC& spec() const { return spec_; }
+  const StringC& filterText() const { return filterText_; }
   const IndentedTraceC& filter() const { return filter_; }
 
  private:
   std::unique_ptr<log_LoggerC> logger_;
   IndentedTraceC filter_;
-  StringC spec_;
+  StringC filterText_;
 };

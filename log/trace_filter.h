@@ -22,7 +22,7 @@ class TraceC {
   void clear();
   // Clears, then reads a filter text such as "G0-3,P2"; false when it was
   // malformed.
-  bool parse(std::string_view spec);
+  bool parse(std::string_view text);
   // Letter A..z and number 0..31 (the whole number: 256 is refused).
   bool accepts(int letter, int32_t number) const;
   uint32_t mask(char letter) const;
