@@ -702,12 +702,13 @@ class CompilerC {
   // Skips the tokens of a group: with depth 0 the next token opens it,
   // else the lexer is `depth` levels inside. Stops past the group's closer,
   // or before a ';' directly inside it when `stopAtSemicolon`. False at the
-  // end of the text.
+  // end of the text, and before a '#': no group holds a directive, so the
+  // group is taken as not closed and the directive is read, not lost.
   bool skipNested(size_t depth, bool stopAtSemicolon) {
     bool reported = false;
     for (;;) {
       const TokenC& t = lex_->peek();
-      if (t.kind == Tok::kEnd) return false;
+      if (t.kind == Tok::kEnd || (t.kind == Tok::kPunct && t.punct == '#')) return false;
       if (t.kind == Tok::kPunct) {
         if (isOpener(t.punct)) {
           if (++depth > kMaxNesting && !reported) {
@@ -1407,6 +1408,13 @@ const NamespaceC* RepositoryC::findNamespace(std::string_view path) const {
 }
 
 bool RepositoryC::namespaceExists(std::string_view path) const { return findNamespace(path) != nullptr; }
+
+std::vector<std::string> RepositoryC::namespaces() const {
+  std::vector<std::string> names;
+  names.reserve(namespaces_.size());
+  for (const auto& [key, ns] : namespaces_) names.push_back(ns->name);
+  return names;
+}
 
 std::vector<std::string> mofFiles(const std::string& directory, std::vector<std::string>* problems) {
   std::vector<std::string> files;

@@ -113,6 +113,11 @@ class RepositoryC {
   // "root" always exists.
   const NamespaceC* findNamespace(std::string_view path) const;
   bool namespaceExists(std::string_view path) const;
+  // Every namespace the repository holds, "root" and those above declared
+  // ones included, each by its name as first declared (a path findNamespace
+  // takes), sorted by lower-case path. A fresh copy: compiling more adds
+  // to later calls only.
+  std::vector<std::string> namespaces() const;
 
   // "FILE:LINE: what", in the order found.
   const std::vector<std::string>& problems() const { return problems_; }

@@ -417,6 +417,26 @@ TEST(MofCompiler, NamespacePathsInEveryFormFindTheSameNamespace) {
   EXPECT_EQ(r.findNamespace("root")->name, "root");
 }
 
+TEST(MofCompiler, NamespacesListsEveryNamespaceByALookupName) {
+  mof::RepositoryC r;
+  EXPECT_EQ(r.namespaces(), std::vector<std::string>{"root"});
+  r.compile("t.mof",
+            "class D {};\n"
+            "#pragma namespace(\"x\")\n"
+            "class X {};\n"
+            "#pragma namespace(\"\\\\\\\\.\\\\Root\\\\B\\\\C\")\n");
+  EXPECT_EQ(r.problems(), Problems{});
+  EXPECT_EQ(r.namespaces(),
+            (std::vector<std::string>{"root", "Root\\B", "Root\\B\\C", "root\\default", "root\\default\\x"}))
+      << "a relative pragma resolves against root\\default";
+  for (const std::string& name : r.namespaces()) {
+    const mof::NamespaceC* ns = r.findNamespace(name);
+    ASSERT_NE(ns, nullptr) << name;
+    EXPECT_EQ(ns->name, name);
+  }
+  EXPECT_NE(r.findNamespace("root\\default\\x")->findClass("X"), nullptr);
+}
+
 TEST(MofCompiler, NamespacePathsHaveALengthLimit) {
   const std::string atLimit = "root\\" + std::string(mof::kMaxNamespaceLength - 5, 'a');
   mof::RepositoryC r;
@@ -870,6 +890,23 @@ TEST(MofCompiler, MissingDirectoriesAreEmptyRepositories) {
   EXPECT_TRUE(mof::mofFiles(dir.path() + "/none").empty());
   test_support::writeFile(dir.file("plain"), "x");
   EXPECT_TRUE(mof::mofFiles(dir.path() + "/plain").empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A qualifier list left open over lines: the directive after it is read,
+// not swallowed with the list (the class went to root\default unreported).
+TEST(MofCompiler, ADirectiveInsideAnOpenQualifierListIsReadNotLost) {
+  mof::RepositoryC r;
+  r.compile("t.mof", "[x\n#pragma namespace(\"root\\\\a\")\n]\nclass A {};\n");
+  EXPECT_EQ(r.problems(), (Problems{"t.mof:1: '[' is not closed",
+                                    "t.mof:3: unexpected ']'; expected a class, an instance or a pragma"}));
+  ASSERT_NE(r.findNamespace("root\\a"), nullptr);
+  EXPECT_NE(r.findNamespace("root\\a")->findClass("A"), nullptr);
+  const mof::NamespaceC* fallback = r.findNamespace("root\\default");
+  EXPECT_TRUE(fallback == nullptr || fallback->findClass("A") == nullptr);
 }
 
 }  // namespace
