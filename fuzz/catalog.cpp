@@ -8,6 +8,16 @@
 // in 0..5, its text re-encoded from the catalog's encoding (chosen by the
 // input). A read past the file's end or the index would be caught by the
 // sanitizers.
+//
+// The same bytes, read as lines (a template, a language, an alternative
+// and a region), drive the candidate file names of a template: no file
+// name comes twice; a template without "%L" is its own only candidate; one
+// with a single "%L" and languages of letters only (as locales give them)
+// gives it replaced by each locale form, in the order the header gives
+// (language-region, alternative-region, language, alternative; a form with
+// an empty part is not one), then a name without the language, which keeps
+// what follows "%L" and what precedes it but for dots and separators just
+// before it.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,9 +101,64 @@ void checkText(const ErrCatalogC& catalog, const char* encoding, uint32_t id, co
   }
 }
 
+// The index-th line of `text`, "" past the last, cut to 64 bytes.
+std::string line(std::string_view text, size_t index) {
+  size_t from = 0;
+  for (size_t i = 0; i < index; ++i) {
+    from = text.find('\n', from);
+    if (from == std::string_view::npos) return std::string();
+    ++from;
+  }
+  const std::string_view rest = text.substr(from);
+  return std::string(rest.substr(0, std::min<size_t>(rest.find('\n'), 64)));
+}
+
+void checkCandidates(std::string_view bytes) {
+  const std::string tpl = line(bytes, 0), language = line(bytes, 1), alternative = line(bytes, 2),
+                    region = line(bytes, 3);
+  const std::vector<std::string> got = ErrCatalogC::candidates(tpl, language, alternative, region);
+  const size_t at = tpl.find("%L");
+  if (at == std::string::npos) {
+    if (!tpl.empty()) FUZZ_CHECK(got == std::vector<std::string>{tpl}, "a template without %L is its only candidate");
+    FUZZ_CHECK(got.size() <= 1 && (got.empty() || got[0] == tpl), "a template without %L gives at most itself");
+    return;
+  }
+  for (size_t i = 0; i < got.size(); ++i)
+    for (size_t j = i + 1; j < got.size(); ++j) FUZZ_CHECK(got[i] != got[j], "no candidate comes twice");
+  if (tpl.find("%L", at + 2) != std::string::npos) return;  // which "%L" stands for the language is not said
+  // Languages are ISO 639 codes, letters only, as a locale gives them; what
+  // other texts would give is not said.
+  const auto letters = [](const std::string& s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+  };
+  if (!letters(language) || !letters(alternative)) return;
+  const std::string before = tpl.substr(0, at), after = tpl.substr(at + 2);
+  std::vector<std::string> forms;
+  for (const std::string& form : {region.empty() || language.empty() ? std::string() : language + "-" + region,
+                                  region.empty() || alternative.empty() ? std::string() : alternative + "-" + region,
+                                  language, alternative})
+    if (!form.empty() && std::find(forms.begin(), forms.end(), form) == forms.end()) forms.push_back(form);
+  // The name without the language may coincide with a form's ("%L\\m.cat"
+  // for the language "."), and then is not listed again.
+  FUZZ_CHECK(got.size() == forms.size() + 1 || (!forms.empty() && got.size() == forms.size()),
+             "one candidate a locale form, then the name without the language");
+  for (size_t i = 0; i < forms.size(); ++i)
+    FUZZ_CHECK(got[i] == before + forms[i] + after, "a candidate is the template with %L replaced by a locale form");
+  if (got.size() == forms.size()) return;
+  const std::string& last = got.back();
+  FUZZ_CHECK(last.size() >= after.size() && last.compare(last.size() - after.size(), after.size(), after) == 0,
+             "the name without the language keeps what follows %L");
+  const std::string head = last.substr(0, last.size() - after.size());
+  const bool punctuationDropped = before.compare(0, head.size(), head) == 0 &&
+                                  before.find_first_not_of("./\\", head.size()) == std::string::npos;
+  FUZZ_CHECK((head.size() <= before.size() && punctuationDropped) || (before.empty() && head == "."),
+             "the name without the language keeps what precedes %L, but for its dots and separators");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  checkCandidates(std::string_view(reinterpret_cast<const char*>(data), size));
   const std::string& path = scratchFile();
   {
     std::FILE* f = std::fopen(path.c_str(), "wb");

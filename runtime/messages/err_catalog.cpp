@@ -35,8 +35,13 @@ std::vector<std::string> ErrCatalogC::candidates(const std::string& tpl, const s
   }
   std::string prefix = tpl.substr(0, at);
   const std::string suffix = tpl.substr(at + 2);
+  // A language without a code of its own gives the same name twice: each
+  // file is tried once.
+  auto push = [&](const std::string& name) {
+    if (std::find(out.begin(), out.end(), name) == out.end()) out.push_back(name);
+  };
   auto add = [&](const std::string& middle) {
-    if (!middle.empty() && middle != "-") out.push_back(prefix + middle + suffix);
+    if (!middle.empty() && middle != "-") push(prefix + middle + suffix);
   };
   if (!region.empty()) {
     if (!language.empty()) add(language + "-" + region);
@@ -49,8 +54,9 @@ std::vector<std::string> ErrCatalogC::candidates(const std::string& tpl, const s
   if (!prefix.empty() && (prefix.back() == '/' || prefix.back() == '\\') && !suffix.empty() &&
       suffix.front() == prefix.back())
     prefix.pop_back();
-  if (prefix.empty() && !suffix.empty() && (suffix.front() == '\\' || suffix.front() == '/')) prefix = ".";
-  out.push_back(prefix + suffix);
+  // "%L/m.cat" falls back to "./m.cat"; a rooted "/%L/m.cat" stays rooted.
+  if (at == 0 && !suffix.empty() && (suffix.front() == '\\' || suffix.front() == '/')) prefix = ".";
+  push(prefix + suffix);
   return out;
 }
 

@@ -97,6 +97,11 @@ TEST_F(ErrCatalog, LanguageCandidatesAndTheFallbackName) {
   EXPECT_EQ(ErrCatalogC::candidates("%L\\m.cat", "en", "eng", "").back(), ".\\m.cat");
   EXPECT_EQ(ErrCatalogC::candidates("plain.cat", "en", "eng", "US"), (V{"plain.cat"}));
   EXPECT_TRUE(ErrCatalogC::candidates("", "en", "eng", "US").empty());
+  // A rooted template falls back to a rooted name.
+  EXPECT_EQ(ErrCatalogC::candidates("/%L/m.cat", "en", "eng", "").back(), "/m.cat");
+  EXPECT_EQ(ErrCatalogC::candidates("\\%L\\m.cat", "en", "eng", "").back(), "\\m.cat");
+  // A language without a code of its own: each name is tried once.
+  EXPECT_EQ(ErrCatalogC::candidates("m.%L.cat", "vi", "vi", "VN"), (V{"m.vi-VN.cat", "m.vi.cat", "m.cat"}));
 
   install("allcat.cat", compiledCatalog("s435m1 fallback\n"));
   ErrCatalogC cat(dir.path() + "/allcat.%L.cat");
