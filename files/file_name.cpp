@@ -32,8 +32,7 @@ FileNameC FileNameC::parent() const {
   // The "\\?\" prefix is no directory: the parent is that of the name
   // behind it, with the prefix again ("\\?\C:\x" gives "\\?\C:\").
   if (prefix_) {
-    const FileNameC behind(text_.substr(4));
-    const FileNameC up = behind.isRoot() ? behind : behind.parent();
+    const FileNameC up = FileNameC(text_.substr(4)).parent();
     return up.isEmpty() ? FileNameC() : FileNameC(text_.substr(0, 4) + up.text_);
   }
   std::string t = text_;

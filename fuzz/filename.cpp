@@ -1,7 +1,8 @@
 // FileNameC over any bytes. Properties: the kept text has no "/" and is a
 // fixed point (parsing it again changes nothing, flags included); the
 // parent is a prefix of the name and walking up ends at a root or an empty
-// name, a name being its own parent only when it is a root; and the parent
+// name, a name being its own parent only when it is a root, and a name
+// behind the "\\?\" prefix has its parents behind it too; and the parent
 // and leaf joined give the name back.
 #include <cstddef>
 #include <cstdint>
@@ -45,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& w = walk.text();
     const std::string& u = up.text();
     FUZZ_CHECK(u.size() <= w.size() && w.compare(0, u.size(), u) == 0, "a parent is a prefix of its child");
+    FUZZ_CHECK(!walk.isPrefixForm() || up.isPrefixForm(), "the parent of a name behind \\\\?\\ is behind it too");
     if (u == w) {
       FUZZ_CHECK(walk.isRoot(), "only a root is its own parent");
       break;

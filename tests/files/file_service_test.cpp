@@ -35,6 +35,8 @@ TEST(FileNameC, ParsesDrivesSharesAndBothSeparators) {
   // A drive's root is its own parent, behind the prefix too.
   EXPECT_EQ(FileNameC(std::string("C:\\")).parent().text(), "C:\\");
   EXPECT_EQ(FileNameC(std::string("\\\\?\\C:\\")).parent().text(), "\\\\?\\C:\\");
+  // A drive without its separator has none, as without the prefix.
+  EXPECT_EQ(FileNameC(std::string("\\\\?\\C:")).parent().text(), "");
   for (const auto& c : cases) {
     FileNameC n{std::string(c.in)};
     EXPECT_EQ(n.text(), c.text) << c.in;
