@@ -115,7 +115,11 @@ void VDIEndpointPluginC::stopWith(bool takeOverGoneOwner, bool awaitThread) {
     // the word, and the count is read here before clearing it; so when the
     // count moves during the wait, the run counted is either one this clear
     // reached (it ends by itself) or one that began after this Stop, which
-    // is not this Stop's to wait for.
+    // is not this Stop's to wait for. The thread of the run this Stop ends
+    // is read before the count: a thread stored after that belongs to a run
+    // counted in time, which this Stop waits for in full.
+    const void* ended = runThread_.load();
+    const uint32_t endedId = runThreadId_.load();
     const uint32_t run = runs_.load();
     running_.exchange(0);
     if (takeOverGoneOwner)
@@ -125,7 +129,13 @@ void VDIEndpointPluginC::stopWith(bool takeOverGoneOwner, bool awaitThread) {
     monitorCondition_.broadcast();
     SpinLockC::release(conditionLock_);
     // The run holds the start lock until its thread ends.
-    if (!SpinLockC::acquireUnless(startLock_, takeOverGoneOwner, [&] { return runs_.load() != run; })) return;
+    if (!SpinLockC::acquireUnless(startLock_, takeOverGoneOwner, [&] { return runs_.load() != run; })) {
+      // That run gave the start lock up before the newer one took it, but
+      // its thread may still be in this library's code, and nobody else
+      // need wait for it: the host may unload the library next.
+      if (ended && awaitThread) ThreadC::awaitEnd(static_cast<const ThreadC*>(ended), endedId);
+      return;
+    }
     SpinLockC::release(startLock_);
     // The thread released the lock as its last step in the agent; what is
     // left of it still runs this library's code. A host may unload the

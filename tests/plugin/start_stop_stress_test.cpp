@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <future>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -38,6 +39,16 @@ int pairs() {
   const char* text = std::getenv("VDI_STRESS_PAIRS");
   const int n = text ? std::atoi(text) : 0;
   return n > 0 ? n : VDI_STRESS_DEFAULT_PAIRS;
+}
+
+// The plug-in of `host` on the machine root `machineDir`, with no error
+// service (the host's may be absent; the tests read the agent's log).
+VDIEndpointPluginC* pluginOn(const std::string& machineDir, TestHost& host) {
+  common_services::overrideErrorService(nullptr, true);
+  test_support::setEnv("TNW_MACHINE_ROOT", machineDir);
+  common_services::registryContext()->reload();
+  int32_t status = -1;
+  return static_cast<VDIEndpointPluginC*>(SecurityServicePluginInstance(&status, &host, nullptr));
 }
 
 struct PairCountsC {
@@ -77,11 +88,8 @@ PairCountsC startAndStopFromFourThreads(VDIEndpointPluginC* plugin, int total,
 // so each Stop meets a thread in that wait.
 TEST(StartStopStress, FourHostThreadsAgainstOnePlugin) {
   test_support::TempDirC machine;
-  common_services::overrideErrorService(nullptr, true);
-  test_support::setEnv("TNW_MACHINE_ROOT", machine.path());
   TestHost host;
-  int32_t status = -1;
-  auto* plugin = static_cast<VDIEndpointPluginC*>(SecurityServicePluginInstance(&status, &host, nullptr));
+  VDIEndpointPluginC* plugin = pluginOn(machine.path(), host);
   ASSERT_NE(plugin, nullptr);
   ThreadC::reapFinished();
   const uint32_t threadsBefore = std::max<uint32_t>(ThreadC::mapCount(), 1);  // the map's own record
@@ -113,12 +121,8 @@ TEST(StartStopStress, FourHostThreadsStoppingRunsInTheirCycles) {
                           "Windows Registry Editor Version 5.00\r\n\r\n"
                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Tarnwell Corp\\Tarnwell\\VDI Endpoint "
                           "Agent\\CurrentVersion]\r\n\"Delay\"=dword:00000000\r\n\"LowProfile\"=\"False\"\r\n");
-  common_services::overrideErrorService(nullptr, true);
-  test_support::setEnv("TNW_MACHINE_ROOT", machine.path());
-  common_services::registryContext()->reload();
   TestHost host;
-  int32_t status = -1;
-  auto* plugin = static_cast<VDIEndpointPluginC*>(SecurityServicePluginInstance(&status, &host, nullptr));
+  VDIEndpointPluginC* plugin = pluginOn(machine.path(), host);
   ASSERT_NE(plugin, nullptr);
 
   // Documents handed over, and any document elsewhere.
@@ -174,11 +178,8 @@ TEST(StartStopStress, FourHostThreadsStoppingRunsInTheirCycles) {
 // nothing would end.) Each round ends its run from the test's thread.
 TEST(StartStopStress, AStopBesideAStartReturnsWithoutALaterStop) {
   test_support::TempDirC machine;
-  common_services::overrideErrorService(nullptr, true);
-  test_support::setEnv("TNW_MACHINE_ROOT", machine.path());
   TestHost host;
-  int32_t status = -1;
-  auto* plugin = static_cast<VDIEndpointPluginC*>(SecurityServicePluginInstance(&status, &host, nullptr));
+  VDIEndpointPluginC* plugin = pluginOn(machine.path(), host);
   ASSERT_NE(plugin, nullptr);
 
   const int rounds = std::max(pairs() / 4, 1);
