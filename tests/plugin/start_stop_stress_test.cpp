@@ -149,10 +149,16 @@ TEST(StartStopStress, FourHostThreadsStoppingRunsInTheirCycles) {
   ASSERT_EQ(plugin->Stop(), 0);
   ASSERT_EQ(documents(nullptr), 1) << "a run on the demo desktop reports it";
 
-  const PairCountsC counts = startAndStopFromFourThreads(plugin, std::max(pairs() / 4, 4), firstDocument);
-  EXPECT_EQ(counts.otherStarts, 0);
-  EXPECT_GT(counts.started, 0);
-  EXPECT_EQ(counts.failedStops, 0);
+  // On a loaded machine the other threads' Starts may stop every run of a
+  // batch before its cycle is through: batches follow until one has been
+  // (ten at most).
+  int batches = 0;
+  do {
+    const PairCountsC counts = startAndStopFromFourThreads(plugin, std::max(pairs() / 4, 4), firstDocument);
+    EXPECT_EQ(counts.otherStarts, 0);
+    EXPECT_GT(counts.started, 0);
+    EXPECT_EQ(counts.failedStops, 0);
+  } while (++batches < 10 && documents(nullptr) <= 1);
   EXPECT_FALSE(plugin->running());
   EXPECT_EQ(plugin->startLock().load(), 0u);
   pluginDetach(false);
@@ -160,7 +166,7 @@ TEST(StartStopStress, FourHostThreadsStoppingRunsInTheirCycles) {
   // Every document is in the upload directory, and whole.
   std::vector<fs::path> elsewhere;
   const int handedOver = documents(&elsewhere);
-  EXPECT_GT(handedOver, 1) << "no run of the stress reached its cycle";
+  EXPECT_GT(handedOver, 1) << "no run of " << batches << " batches reached the end of its cycle";
   EXPECT_TRUE(elsewhere.empty()) << elsewhere.front();
   for (const auto& entry : fs::recursive_directory_iterator(machine.path() + "/drive_c")) {
     if (!entry.is_regular_file() || entry.path().extension() != ".vdi") continue;
